@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Takes a fresh Debian 12 machine to a state where CapsDub builds and its tests run:
+# compilers, cmake, mingw-w64, Wine (32- and 64-bit), Xvfb, a Japanese font, GoogleTest,
+# and one Wine prefix for the project. Quick when run again.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+: "${CAPSDUB_WINEPREFIX:=$top/.wine}"
+export WINEPREFIX="$CAPSDUB_WINEPREFIX" WINEDEBUG=-all
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+packages=(cmake g++ make ninja-build clang-format mingw-w64 wine wine64 wine32:i386
+          xvfb xauth fonts-ipafont googletest libgtest-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}" >&2
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# One Wine prefix for the project, made after both Wine architectures are present so that
+# 32-bit programs run in it. A prefix made once is reused.
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+  echo "setup: creating Wine prefix $WINEPREFIX" >&2
+  rm -rf "$WINEPREFIX"
+  WINEARCH=win64 wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+fi
+[ -f "$WINEPREFIX/system.reg" ] || { echo "setup: could not create Wine prefix" >&2; exit 1; }
+echo "setup: ready (Wine prefix $WINEPREFIX)" >&2
