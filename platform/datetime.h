@@ -2,6 +2,7 @@
 // as a floating number, the fraction being the time of day (a time may exceed one day).
 #pragma once
 
+#include <compare>
 #include <cstdint>
 
 namespace capsdub {

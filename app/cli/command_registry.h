@@ -19,7 +19,10 @@ const std::vector<Command>& Commands();
 // Writes Shift-JIS text to standard output / error in the terminal's encoding.
 void PrintOut(const std::string& sjis);
 void PrintErr(const std::string& sjis);
-// Converts an argument from the terminal's encoding to Shift-JIS; nullopt when it cannot.
+// Arguments reach the commands as UTF-8 on every system (on Windows main converts them from
+// the UTF-16 command line). Converts one to Shift-JIS; false when it cannot be represented.
 bool ArgumentToSjis(const std::string& arg, std::string& sjis);
+// Writes UTF-8 text to standard output unchanged (machine-readable output).
+void PrintOutUtf8(const std::string& utf8);
 
 }  // namespace capsdub::cli

@@ -1,0 +1,146 @@
+// capsdub-cli list: loads the catalogue of a Reel Keeper data folder as the window does and
+// prints it as an aligned table or as tab-separated UTF-8.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_options.h"
+#include "app/cli/command_registry.h"
+#include "catalogue/display_format.h"
+#include "catalogue/scan.h"
+#include "platform/codepage.h"
+#include "ui/text/sjis.h"
+
+namespace capsdub::cli {
+namespace {
+
+constexpr char kUsage[] =
+    "  list --host FOLDER [--drive D=/path ...] [--tsv]\n"
+    "      Loads the catalogue of the Reel Keeper data folder FOLDER (Windows form, such as\n"
+    "      'D:\\Reel Keeper\\', with --drive mapping drive letters to folders on POSIX) and\n"
+    "      prints one row per capsule, newest first. --tsv prints tab-separated UTF-8.";
+
+// Column titles (Shift-JIS).
+constexpr const char* kTitles[] = {
+    "\x94\xd4\x8d\x86",                              // 番号
+    "\x83^\x83" "C\x83g\x83\x8b",                    // タイトル
+    "\x83T\x83" "C\x83Y(K\x83o\x83" "C\x83g)",       // サイズ(Kバイト)
+    "\x98^\x89\xe6\x93\xfa\x8e\x9e",                 // 録画日時
+    "\x83`\x83\x83\x83\x93\x83l\x83\x8b",            // チャンネル
+    "\x83L\x83\x83\x83r\x83l\x83" "b\x83g",          // キャビネット
+};
+constexpr std::size_t kTitleColumns = 40;  // longer titles are cut for the table
+constexpr std::size_t kChannelColumns = 24;
+
+// Display width of Shift-JIS text: a double-byte character takes two columns, a single byte
+// (half-width katakana included) one, so the width is the byte count.
+std::string Fit(const std::string& text, std::size_t width, bool right = false) {
+  std::string cut;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = CharLengthAt(text, i);
+    if (cut.size() + n > width) break;
+    cut.append(text, i, n);
+    i += n;
+  }
+  const std::string pad(width - cut.size(), ' ');
+  return right ? pad + cut : cut + pad;
+}
+
+std::string EscapeTsv(const std::string& utf8) {
+  std::string out;
+  for (char c : utf8) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string TsvDate(DateTime value) {
+  const CivilDateTime c = DecodeDateTime(value);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
+                c.minute, c.second);
+  return text;
+}
+
+void PrintTsv(const Catalogue& catalogue) {
+  PrintOutUtf8("FileName\tTitle\tFileSize\tFileDateTime\tChannel\tTapeLibName\tStatus\tTapeLibID\tMemo\n");
+  for (const CatalogueRow& row : catalogue.Table1.rows()) {
+    std::string line;
+    const auto text = [&](const std::string& sjis) {
+      line += EscapeTsv(platform::SjisToUtf8(sjis));
+      line += '\t';
+    };
+    text(row.FileName);
+    text(row.Title);
+    line += FormatThousands(row.FileSize, "") + '\t';
+    line += TsvDate(row.FileDateTime) + '\t';
+    text(row.Channel);
+    text(row.TapeLibName);
+    line += std::to_string(row.Status) + '\t' + std::to_string(row.TapeLibID) + '\t';
+    line += EscapeTsv(platform::SjisToUtf8(row.Memo)) + '\n';
+    PrintOutUtf8(line);
+  }
+}
+
+void PrintTable(const Catalogue& catalogue) {
+  const std::size_t widths[] = {4, kTitleColumns, 14, 24, kChannelColumns, 0};
+  std::string header;
+  for (std::size_t c = 0; c < 6; ++c) {
+    header += widths[c] ? Fit(kTitles[c], widths[c], c == 2) + "  " : std::string(kTitles[c]);
+  }
+  PrintOut(header + "\n");
+  for (const CatalogueRow& row : catalogue.Table1.rows()) {
+    std::string line = Fit(row.FileName, 4) + "  " + Fit(row.Title, kTitleColumns) + "  " +
+                       Fit(FormatThousands(row.FileSize), 14, true) + "  " +
+                       Fit(FormatCatalogueDate(row.FileDateTime), 24) + "  " +
+                       Fit(row.Channel, kChannelColumns) + "  " + row.TapeLibName;
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    PrintOut(line + "\n");
+  }
+  std::fprintf(stderr, "%zu capsules\n", catalogue.Table1.size());
+}
+
+int RunList(const std::vector<std::string>& args) {
+  HostOptions options;
+  bool tsv = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string error;
+    if (TakeHostOption(args, i, options, error)) {
+      if (!error.empty()) {
+        std::fprintf(stderr, "capsdub-cli list: %s\n", error.c_str());
+        return 2;
+      }
+    } else if (args[i] == "--tsv") {
+      tsv = true;
+    } else {
+      std::fprintf(stderr, "capsdub-cli list: unknown argument '%s'\nusage:\n%s\n", args[i].c_str(),
+                   kUsage);
+      return 2;
+    }
+  }
+  if (!options.host_given) {
+    std::fprintf(stderr, "capsdub-cli list: --host FOLDER is required\nusage:\n%s\n", kUsage);
+    return 2;
+  }
+  Catalogue catalogue;
+  catalogue.PathReelKeeper = options.host;
+  ConsoleStatus window;
+  LoadCatalogue(catalogue, window);
+  if (tsv) {
+    PrintTsv(catalogue);
+  } else {
+    PrintTable(catalogue);
+  }
+  return 0;
+}
+
+const bool registered = RegisterCommand({"list", kUsage, &RunList});
+
+}  // namespace
+}  // namespace capsdub::cli

@@ -1,0 +1,297 @@
+// Readers of Reel Keeper's media file, tape database, cabinet database and capsule extension
+// files. Every file is opened read-only; nothing is ever written into the host folder.
+#include "catalogue/host_files.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
+
+#include "platform/clock.h"
+#include "ui/text/sjis.h"
+#include "ui/text/text_utils.h"
+
+namespace capsdub {
+namespace {
+
+// Status-line texts (Shift-JIS).
+constexpr char kTapeMissing[] =  // ReelKeeper DBデータが見つかりません。
+    "ReelKeeper DB\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82"
+    "\xb9\x82\xf1\x81\x42";
+constexpr char kTapeLocked[] =  // ReelKeeper DBデータが使用されていて、見ることができません。
+    "ReelKeeper DB\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8e\x67\x97\x70\x82\xb3\x82\xea\x82\xc4\x82"
+    "\xa2\x82\xc4\x81\x41\x8c\xa9\x82\xe9\x82\xb1\x82\xc6\x82\xaa\x82\xc5\x82\xab\x82\xdc\x82"
+    "\xb9\x82\xf1\x81\x42";
+constexpr char kCabinetMissing[] =  // ReelKeeper TapeLibデータが見つかりません。
+    "ReelKeeper TapeLib\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc"
+    "\x82\xb9\x82\xf1\x81\x42";
+constexpr char kCabinetLocked[] =  // ReelKeeper TapeLibデータが使用されていて、見ることができません。
+    "ReelKeeper TapeLib\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8e\x67\x97\x70\x82\xb3\x82\xea\x82\xc4"
+    "\x82\xa2\x82\xc4\x81\x41\x8c\xa9\x82\xe9\x82\xb1\x82\xc6\x82\xaa\x82\xc5\x82\xab\x82\xdc"
+    "\x82\xb9\x82\xf1\x81\x42";
+
+constexpr std::size_t kMemoLengthOffset = 4096;
+constexpr std::size_t kMemoTextOffset = 4101;
+constexpr std::size_t kMemoTextSize = 2096;
+constexpr std::size_t kCabinetLineLength = 305;
+
+// Field of a record, cut at its position (positions past the end give less or nothing).
+std::string Field(const std::string& record, std::size_t offset, std::size_t length) {
+  if (offset >= record.size()) return {};
+  return record.substr(offset, length);
+}
+
+// Decimal integer with leading blanks; nullopt when the text is anything else.
+std::optional<int> LeadingBlankInteger(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i < text.size() && text[i] == '+') ++i;
+  int value = 0;
+  const char* begin = text.data() + i;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (ec != std::errc() || ptr != end || begin == end) return std::nullopt;
+  return value;
+}
+
+std::string Truncated(std::string text, std::size_t width) {
+  if (text.size() > width) text.resize(width);
+  return text;
+}
+
+// File-name extension of a path, from its last '.' after the last '\' or ':', stepping over
+// double-byte characters so that a second byte 0x5C is not taken for a separator.
+std::string_view ExtensionOf(std::string_view path) {
+  std::size_t dot = std::string_view::npos;
+  for (std::size_t i = 0; i < path.size(); i += CharLengthAt(path, i)) {
+    const char c = path[i];
+    if (CharLengthAt(path, i) == 2) continue;
+    if (c == '.') {
+      dot = i;
+    } else if (c == '\\' || c == ':' || c == '/') {
+      dot = std::string_view::npos;
+    }
+  }
+  return dot == std::string_view::npos ? std::string_view() : path.substr(dot);
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+RecordingRow ParseTapeRecord(const std::string& record, const std::string& host) {
+  RecordingRow row;
+  row.FileName = Field(record, 0, 4);
+  row.TapeLibID = LeadingBlankInteger(Field(record, 75, 3)).value_or(0);
+  const DateTime date = ParseDateText(Field(record, 90, 8));
+  row.StartDateTime = DateTime{date.days + ParseTimeText(Field(record, 98, 6))};
+  row.Size = ParseNumberText(Field(record, 144, 11), 0);
+  row.Channel = Truncated(TrimSpaces(Field(record, 188, 256)), kChannelWidth);
+  const std::string status = Field(record, 452, 1);
+  row.Status = !status.empty() && status[0] >= '0' && status[0] <= '9' ? status[0] - '0' : 0;
+  std::string title = TrimSpaces(Field(record, 491, 256));
+  std::erase(title, '\n');
+  row.Title = Truncated(std::move(title), kTitleWidth);
+  row.Memo = Truncated(ReadCapsuleMemo(CapsuleExtensionPath(host, row.FileName)), kMemoWidth);
+  return row;
+}
+
+}  // namespace
+
+std::string WithTrailingSeparator(std::string_view folder) {
+  std::string result(folder);
+  if (result.empty()) return result;
+  // The last character decides, stepping over double-byte characters.
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < result.size(); i += CharLengthAt(result, i)) last = i;
+  const bool single = CharLengthAt(result, last) == 1;
+  if (!(single && (result[last] == '\\' || result[last] == '/'))) result += '\\';
+  return result;
+}
+
+std::string MediaFilePath(std::string_view host) {
+  return WithTrailingSeparator(host) + "RKDB\\RKDBMedia.SVD";
+}
+std::string TapeDatabasePath(std::string_view host) {
+  return WithTrailingSeparator(host) + "RKDB\\RKDBTape.SVD";
+}
+std::string CabinetDatabasePath(std::string_view host) {
+  return WithTrailingSeparator(host) + "RKDB\\RKDBTapelib.SVD";
+}
+std::string CapsuleExtensionPath(std::string_view host, std::string_view number) {
+  return WithTrailingSeparator(host) + "RKDB\\TapeExt\\Tx" + std::string(number) + ".SVD";
+}
+
+std::optional<std::string> LineReader::Next() {
+  for (;;) {
+    const auto lf = buffer_.find('\n', pos_);
+    if (lf != std::string::npos) {
+      std::string line = buffer_.substr(pos_, lf - pos_);
+      pos_ = lf + 1;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return line;
+    }
+    if (eof_) {
+      if (pos_ >= buffer_.size()) return std::nullopt;
+      std::string line = buffer_.substr(pos_);
+      pos_ = buffer_.size();
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return line;
+    }
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+    char chunk[16384];
+    const std::size_t n = file_.Read(chunk, sizeof chunk);
+    if (n == 0) {
+      eof_ = true;
+    } else {
+      buffer_.append(chunk, n);
+    }
+  }
+}
+
+platform::File OpenForReading(std::string_view path, int retries, WindowPort& window,
+                              platform::ShareMode share) {
+  for (int attempt = 0; attempt <= retries; ++attempt) {
+    platform::File file = platform::File::OpenForRead(path, share);
+    if (file.is_open()) return file;
+    if (attempt < retries) WaitMinutes(1, window);
+  }
+  return {};
+}
+
+void WaitMinutes(double minutes, WindowPort& window) {
+  const std::uint64_t until =
+      platform::MonotonicMs() + static_cast<std::uint64_t>(std::max(0.0, minutes) * 60000.0);
+  do {
+    platform::SleepMs(100);
+    window.YieldToUi();
+  } while (platform::MonotonicMs() < until);
+}
+
+void ReadMediaList(Catalogue& catalogue, WindowPort& window) {
+  platform::File file = OpenForReading(MediaFilePath(catalogue.PathReelKeeper), 0, window);
+  if (!file.is_open()) {
+    catalogue.MediaList = {"D"};
+    return;
+  }
+  catalogue.MediaList.clear();
+  int expected = 1;
+  LineReader lines(std::move(file));
+  while (expected > 0 && !window.StopRequested) {
+    const auto line = lines.Next();
+    if (!line) break;
+    if (line->find("CurrentNumMedia:") != std::string::npos) {
+      const char last = line->back();
+      expected = last >= '0' && last <= '9' ? last - '0' : 1;
+    } else if (line->size() == 1) {
+      catalogue.MediaList.push_back(*line);
+      --expected;
+    }
+  }
+}
+
+void ReadTapeDatabase(Catalogue& catalogue, WindowPort& window) {
+  window.StopRequested = false;
+  const std::string path = TapeDatabasePath(catalogue.PathReelKeeper);
+  if (!platform::FileExists(path)) {
+    window.SetStatus(kTapeMissing, kColourRed);
+    return;
+  }
+  platform::File file = platform::File::OpenForRead(path, platform::ShareMode::kReadWrite);
+  if (!file.is_open()) {
+    window.SetStatus(kTapeLocked, kColourRed);
+    return;
+  }
+  catalogue.Table2.Clear();
+  std::array<char, kTapeRecordSize> buffer;
+  for (std::size_t index = 0; !window.StopRequested; ++index) {
+    // Only whole records count; a short read at the end is a partial record.
+    std::size_t got = 0;
+    while (got < buffer.size()) {
+      const std::size_t n = file.Read(buffer.data() + got, buffer.size() - got);
+      if (n == 0) break;
+      got += n;
+    }
+    if (got < buffer.size()) break;
+    std::string record(buffer.data(), buffer.size());
+    std::replace(record.begin(), record.end(), '\0', ' ');
+    if (index == 3) {
+      catalogue.TapeHeaderTail = record.substr(kTapeHeaderTailOffset);
+    } else if (index >= 4 && record.compare(0, 4, "0000") != 0) {
+      catalogue.Table2.Append(ParseTapeRecord(record, catalogue.PathReelKeeper));
+    }
+  }
+}
+
+void ReadCabinetDatabase(Catalogue& catalogue, WindowPort& window) {
+  window.StopRequested = false;
+  const std::string path = CabinetDatabasePath(catalogue.PathReelKeeper);
+  if (!platform::FileExists(path)) {
+    window.SetStatus(kCabinetMissing, kColourRed);
+    return;
+  }
+  platform::File file = OpenForReading(path, 0, window);
+  if (!file.is_open()) {
+    window.SetStatus(kCabinetLocked, kColourRed);
+    return;
+  }
+  catalogue.Table3.Clear();
+  LineReader lines(std::move(file));
+  while (!window.StopRequested) {
+    const auto line = lines.Next();
+    if (!line) break;
+    if (line->size() != kCabinetLineLength) continue;
+    const int id = LeadingBlankInteger(TrimControls(line->substr(0, 3))).value_or(0);
+    if (id == 0) continue;
+    catalogue.Table3.Append(
+        {id, Truncated(TrimControls(line->substr(48, 255)), kTapeLibNameWidth)});
+  }
+}
+
+void ReadSegmentList(std::string_view kind, std::string_view number, std::vector<std::string>& list,
+                     const Catalogue& catalogue, WindowPort& window) {
+  list.clear();
+  platform::File file =
+      OpenForReading(CapsuleExtensionPath(catalogue.PathReelKeeper, number), 0, window);
+  if (!file.is_open()) return;
+  const std::string wanted = UpperAscii(kind);
+  LineReader lines(std::move(file));
+  while (const auto line = lines.Next()) {
+    if (UpperAscii(ExtensionOf(*line)) == wanted) list.push_back(*line);
+    window.YieldToUi();
+  }
+}
+
+std::string ReadCapsuleMemo(std::string_view path) {
+  try {
+    if (!platform::FileExists(path)) return {};
+    platform::File file = platform::File::OpenForRead(path, platform::ShareMode::kReadWrite);
+    if (!file.is_open()) return {};
+    std::string block(kMemoBlockSize, '\0');
+    std::size_t got = 0;
+    while (got < block.size()) {
+      const std::size_t n = file.Read(block.data() + got, block.size() - got);
+      if (n == 0) return {};  // shorter than one block
+      got += n;
+    }
+    const std::string length_text = block.substr(kMemoLengthOffset, 4);
+    const long length =
+        length_text.find('\0') == std::string::npos
+            ? LeadingBlankInteger(length_text).value_or(static_cast<int>(kMemoLengthOffset))
+            : static_cast<long>(kMemoLengthOffset);
+    std::string memo = block.substr(kMemoTextOffset, kMemoTextSize);
+    std::replace(memo.begin(), memo.end(), '\0', ' ');
+    if (length <= 0) return {};
+    if (static_cast<std::size_t>(length) < memo.size()) memo.resize(static_cast<std::size_t>(length));
+    return memo;
+  } catch (const platform::IoError&) {
+    return {};
+  }
+}
+
+}  // namespace capsdub

@@ -1,0 +1,43 @@
+// How both sides of the platform layer apply the injected faults of the test seam.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/fault_injection.h"
+
+namespace capsdub::platform::detail {
+
+inline bool Matches(const std::string& path, const std::string& part) {
+  return !part.empty() && path.find(part) != std::string::npos;
+}
+
+inline bool OpenLocked(const std::string& path) {
+  return Matches(path, testing::ActiveFaults().locked_path_part);
+}
+
+// How many of `wanted` bytes may be read after `done`; sets `fail` when the read must fail.
+inline std::size_t AllowedRead(const std::string& path, std::uint64_t done, std::size_t wanted,
+                               bool& fail) {
+  const auto& f = testing::ActiveFaults();
+  fail = false;
+  if (!Matches(path, f.read_error_path_part)) return wanted;
+  if (done >= f.read_error_after) {
+    fail = true;
+    return 0;
+  }
+  const std::uint64_t left = f.read_error_after - done;
+  return left < wanted ? static_cast<std::size_t>(left) : wanted;
+}
+
+// As AllowedRead, for writes (a full disk).
+inline std::size_t AllowedWrite(const std::string& path, std::uint64_t done, std::size_t wanted) {
+  const auto& f = testing::ActiveFaults();
+  if (!Matches(path, f.write_error_path_part)) return wanted;
+  if (done >= f.write_error_after) return 0;
+  const std::uint64_t left = f.write_error_after - done;
+  return left < wanted ? static_cast<std::size_t>(left) : wanted;
+}
+
+}  // namespace capsdub::platform::detail
