@@ -13,8 +13,9 @@
 #include "tools/samplegen/sample_host.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 #else
 #include <filesystem>
 #endif
