@@ -1,0 +1,225 @@
+// The fuzzy character dictionary in its stored text form, and the reader of that form.
+#include "dubbing/keyword/fuzzy_dictionary.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+
+#include "ui/text/sjis.h"
+
+namespace capsdub::keyword {
+namespace {
+
+// One line per group, in dictionary order, as Shift-JIS bytes; the comment shows the readable
+// text. Rows 1-26 Latin letters, 27-36 digits, 37-72 symbols and punctuation, 73-143 kana (the
+// voiced and semi-voiced kana with their decomposed writings before the plain ones), 144-145
+// the separate sound marks. Row 49 ends with an empty item; row 81 holds the same writing twice.
+// clang-format off
+constexpr std::array<std::string_view, 145> kStoredGroups = {
+  "\x82\x60,\x82\x81,A,a",  // 1: Ａ,ａ,A,a
+  "\x82\x61,\x82\x82,B,b",  // 2: Ｂ,ｂ,B,b
+  "\x82\x62,\x82\x83,C,c",  // 3: Ｃ,ｃ,C,c
+  "\x82\x63,\x82\x84,D,d",  // 4: Ｄ,ｄ,D,d
+  "\x82\x64,\x82\x85,E,e",  // 5: Ｅ,ｅ,E,e
+  "\x82\x65,\x82\x86,F,f",  // 6: Ｆ,ｆ,F,f
+  "\x82\x66,\x82\x87,G,g",  // 7: Ｇ,ｇ,G,g
+  "\x82\x67,\x82\x88,H,h",  // 8: Ｈ,ｈ,H,h
+  "\x82\x68,\x82\x89,I,i",  // 9: Ｉ,ｉ,I,i
+  "\x82\x69,\x82\x8a,J,j",  // 10: Ｊ,ｊ,J,j
+  "\x82\x6a,\x82\x8b,K,k",  // 11: Ｋ,ｋ,K,k
+  "\x82\x6b,\x82\x8c,L,l",  // 12: Ｌ,ｌ,L,l
+  "\x82\x6c,\x82\x8d,M,m",  // 13: Ｍ,ｍ,M,m
+  "\x82\x6d,\x82\x8e,N,n",  // 14: Ｎ,ｎ,N,n
+  "\x82\x6e,\x82\x8f,O,o",  // 15: Ｏ,ｏ,O,o
+  "\x82\x6f,\x82\x90,P,p",  // 16: Ｐ,ｐ,P,p
+  "\x82\x70,\x82\x91,Q,q",  // 17: Ｑ,ｑ,Q,q
+  "\x82\x71,\x82\x92,R,r",  // 18: Ｒ,ｒ,R,r
+  "\x82\x72,\x82\x93,S,s",  // 19: Ｓ,ｓ,S,s
+  "\x82\x73,\x82\x94,T,t",  // 20: Ｔ,ｔ,T,t
+  "\x82\x74,\x82\x95,U,u",  // 21: Ｕ,ｕ,U,u
+  "\x82\x75,\x82\x96,V,v",  // 22: Ｖ,ｖ,V,v
+  "\x82\x76,\x82\x97,W,w",  // 23: Ｗ,ｗ,W,w
+  "\x82\x77,\x82\x98,X,x",  // 24: Ｘ,ｘ,X,x
+  "\x82\x78,\x82\x99,Y,y",  // 25: Ｙ,ｙ,Y,y
+  "\x82\x79,\x82\x9a,Z,z",  // 26: Ｚ,ｚ,Z,z
+  "0,\x82\x4f,\x97\xeb",  // 27: 0,０,零
+  "1,\x82\x50,\x88\xea,\x87\x40,\x87\x54,\x88\xeb",  // 28: 1,１,一,①,Ⅰ,壱
+  "2,\x82\x51,\x93\xf1,\x87\x41,\x87\x55,\x93\xf3",  // 29: 2,２,二,②,Ⅱ,弐
+  "3,\x82\x52,\x8e\x4f,\x87\x42,\x87\x56,\x8e\x51",  // 30: 3,３,三,③,Ⅲ,参
+  "4,\x82\x53,\x8e\x6c,\x87\x43,\x87\x57",  // 31: 4,４,四,④,Ⅳ
+  "5,\x82\x54,\x8c\xdc,\x87\x44,\x87\x58,\x8c\xde",  // 32: 5,５,五,⑤,Ⅴ,伍
+  "6,\x82\x55,\x98\x5a,\x87\x45,\x87\x59",  // 33: 6,６,六,⑥,Ⅵ
+  "7,\x82\x56,\x8e\xb5,\x87\x46,\x87\x5a",  // 34: 7,７,七,⑦,Ⅶ
+  "8,\x82\x57,\x94\xaa,\x87\x47,\x87\x5b",  // 35: 8,８,八,⑧,Ⅷ
+  "9,\x82\x58,\x8b\xe3,\x87\x48,\x87\x5c",  // 36: 9,９,九,⑨,Ⅸ
+  "\"\x81\x40\",\" \"",  // 37: "　"," "
+  "!,\x81\x49",  // 38: !,！
+  "\"\"\"\",\x81\x68",  // 39: """",”
+  "#,\x81\x94",  // 40: #,＃
+  "$,\x81\x90",  // 41: $,＄
+  "%,\x81\x93",  // 42: %,％
+  "&,\x81\x95",  // 43: &,＆
+  "',\x81\x66",  // 44: ',’
+  "(,\x81\x69",  // 45: (,（
+  "),\x81\x6a",  // 46: ),）
+  "*,\x81\x96",  // 47: *,＊
+  "+,\x81\x7b",  // 48: +,＋
+  "\x81\x5b,\x81\x60,\xb0,",  // 49: ー,～,ｰ,
+  "-,\x81\x5b,\x81\x7c,\x81\x60,\xb0",  // 50: -,ー,－,～,ｰ
+  "\xa5,\x81\x45",  // 51: ･,・
+  "/,\x81\x5e",  // 52: /,／
+  ":,\x81\x46",  // 53: :,：
+  ";,\x81\x47",  // 54: ;,；
+  "<,\x81\x83",  // 55: <,＜
+  "=,\x81\x81",  // 56: =,＝
+  ">,\x81\x84",  // 57: >,＞
+  "?,\x81\x48",  // 58: ?,？
+  "@,\x81\x97",  // 59: @,＠
+  "[,\x81\x6d,\x81\x6b",  // 60: [,［,〔
+  "\\,\x81\x8f",  // 61: \,￥
+  "],\x81\x6e,\x81\x6c",  // 62: ],］,〕
+  "^,\x81\x4f",  // 63: ^,＾
+  "_,\x81\x51",  // 64: _,＿
+  "{,\x81\x6f",  // 65: {,｛
+  "|,\x81\x62",  // 66: |,｜
+  "},\x81\x70",  // 67: },｝
+  "~,\x81\x50",  // 68: ~,￣
+  "\",\",\xa4,\x81\x41,\x81\x43",  // 69: ",",､,、,，
+  "\xa1,.,\x81\x42,\x81\x44",  // 70: ｡,.,。,．
+  "\x81\x75,\x81\x77,\xa2",  // 71: 「,『,｢
+  "\x81\x76,\x81\x78,\xa3",  // 72: 」,』,｣
+  "\x82\xf1,\x83\x93,\xdd",  // 73: ん,ン,ﾝ
+  "\x82\xaa,\x83\x4b,\xb6\xde,\x82\xa9\x81\x4a,\x83\x4a\x81\x4a",  // 74: が,ガ,ｶﾞ,か゛,カ゛
+  "\x82\xac,\x83\x4d,\xb7\xde,\x82\xab\x81\x4a,\x83\x4c\x81\x4a",  // 75: ぎ,ギ,ｷﾞ,き゛,キ゛
+  "\x82\xae,\x83\x4f,\xb8\xde,\x82\xad\x81\x4a,\x83\x4e\x81\x4a",  // 76: ぐ,グ,ｸﾞ,く゛,ク゛
+  "\x82\xb0,\x83\x51,\xb9\xde,\x82\xaf\x81\x4a,\x83\x50\x81\x4a",  // 77: げ,ゲ,ｹﾞ,け゛,ケ゛
+  "\x82\xb2,\x83\x53,\xba\xde,\x82\xb1\x81\x4a,\x83\x52\x81\x4a",  // 78: ご,ゴ,ｺﾞ,こ゛,コ゛
+  "\x82\xb4,\x83\x55,\xbb\xde,\x82\xb3\x81\x4a,\x83\x54\x81\x4a",  // 79: ざ,ザ,ｻﾞ,さ゛,サ゛
+  "\x82\xb6,\x83\x57,\xbc\xde,\x82\xb5\x81\x4a,\x83\x56\x81\x4a,\x82\xc0,\x83\x61,\xc1\xde,\x82\xbf\x81\x4a,\x83\x60\x81\x4a",  // 80: じ,ジ,ｼﾞ,し゛,シ゛,ぢ,ヂ,ﾁﾞ,ち゛,チ゛
+  "\x82\xb8,\x83\x59,\xbd\xde,\x83\x58\x81\x4a,\x83\x58\x81\x4a,\x82\xc3,\x83\x64,\xc2\xde,\x82\xc2\x81\x4a,\x83\x63\x81\x4a",  // 81: ず,ズ,ｽﾞ,ス゛,ス゛,づ,ヅ,ﾂﾞ,つ゛,ツ゛
+  "\x82\xba,\x83\x5b,\xbe\xde,\x82\xb9\x81\x4a,\x83\x5a\x81\x4a",  // 82: ぜ,ゼ,ｾﾞ,せ゛,セ゛
+  "\x82\xbc,\x83\x5d,\xbf\xde,\x82\xbb\x81\x4a,\x83\x5c\x81\x4a",  // 83: ぞ,ゾ,ｿﾞ,そ゛,ソ゛
+  "\x82\xbe,\x83\x5f,\xc0\xde,\x82\xbd\x81\x4a,\x83\x5e\x81\x4a",  // 84: だ,ダ,ﾀﾞ,た゛,タ゛
+  "\x82\xc5,\x83\x66,\xc3\xde,\x82\xc4\x81\x4a,\x83\x65\x81\x4a",  // 85: で,デ,ﾃﾞ,て゛,テ゛
+  "\x82\xc7,\x83\x68,\xc4\xde,\x82\xc6\x81\x4a,\x83\x67\x81\x4a",  // 86: ど,ド,ﾄﾞ,と゛,ト゛
+  "\x82\xce,\x83\x6f,\xca\xde,\x82\xcd\x81\x4a,\x83\x6e\x81\x4a,\x83\x94\x83\x40,\x82\xa4\x81\x4a\x82\x9f,\x83\x45\x81\x4a\x83\x40,\xb3\xde\xa7",  // 87: ば,バ,ﾊﾞ,は゛,ハ゛,ヴァ,う゛ぁ,ウ゛ァ,ｳﾞｧ
+  "\x82\xd1,\x83\x72,\xcb\xde,\x82\xd0\x81\x4a,\x83\x71\x81\x4a,\x83\x94\x83\x42,\x82\xa4\x81\x4a\x82\xa1,\x83\x45\x81\x4a\x83\x42,\xb3\xde\xa8",  // 88: び,ビ,ﾋﾞ,ひ゛,ヒ゛,ヴィ,う゛ぃ,ウ゛ィ,ｳﾞｨ
+  "\x82\xd4,\x83\x75,\xcc\xde,\x82\xd3\x81\x4a,\x83\x74\x81\x4a,\x83\x94,\x83\x45\x81\x4a,\x82\xa4\x81\x4a,\xb3\xde",  // 89: ぶ,ブ,ﾌﾞ,ふ゛,フ゛,ヴ,ウ゛,う゛,ｳﾞ
+  "\x82\xd7,\x83\x78,\xcd\xde,\x82\xd6\x81\x4a,\x83\x77\x81\x4a,\x83\x94\x83\x46,\x82\xa4\x81\x4a\x82\xa5,\x83\x45\x81\x4a\x83\x46,\xb3\xde\xaa",  // 90: べ,ベ,ﾍﾞ,へ゛,ヘ゛,ヴェ,う゛ぇ,ウ゛ェ,ｳﾞｪ
+  "\x82\xda,\x83\x7b,\xce\xde,\x82\xd9\x81\x4a,\x83\x7a\x81\x4a,\x83\x94\x83\x48,\x82\xa4\x81\x4a\x82\xa7,\x83\x45\x81\x4a\x83\x48,\xb3\xde\xab",  // 91: ぼ,ボ,ﾎﾞ,ほ゛,ホ゛,ヴォ,う゛ぉ,ウ゛ォ,ｳﾞｫ
+  "\x82\xcf,\x83\x70,\xca\xdf,\x82\xcd\x81\x4b,\x83\x6e\x81\x4b",  // 92: ぱ,パ,ﾊﾟ,は゜,ハ゜
+  "\x82\xd2,\x83\x73,\xcb\xdf,\x82\xd0\x81\x4b,\x83\x71\x81\x4b",  // 93: ぴ,ピ,ﾋﾟ,ひ゜,ヒ゜
+  "\x82\xd5,\x83\x76,\xcc\xdf,\x82\xd3\x81\x4b,\x83\x74\x81\x4b",  // 94: ぷ,プ,ﾌﾟ,ふ゜,フ゜
+  "\x82\xd8,\x83\x79,\xcd\xdf,\x82\xd6\x81\x4b,\x83\x77\x81\x4b",  // 95: ぺ,ペ,ﾍﾟ,へ゜,ヘ゜
+  "\x82\xdb,\x83\x7c,\xce\xdf,\x82\xd9\x81\x4b,\x83\x7a\x81\x4b",  // 96: ぽ,ポ,ﾎﾟ,ほ゜,ホ゜
+  "\x82\xa0,\x83\x41,\xb1,\x82\x9f,\x83\x40,\xa7",  // 97: あ,ア,ｱ,ぁ,ァ,ｧ
+  "\x82\xa2,\x83\x43,\xb2,\x82\xa1,\x83\x42,\xa8",  // 98: い,イ,ｲ,ぃ,ィ,ｨ
+  "\x82\xa4,\x83\x45,\xb3,\x82\xa3,\x83\x44,\xa9",  // 99: う,ウ,ｳ,ぅ,ゥ,ｩ
+  "\x82\xa6,\x83\x47,\xb4,\x82\xa5,\x83\x46,\xaa",  // 100: え,エ,ｴ,ぇ,ェ,ｪ
+  "\x82\xa8,\x83\x49,\xb5,\x82\xa7,\x83\x48,\xab",  // 101: お,オ,ｵ,ぉ,ォ,ｫ
+  "\x82\xa9,\x83\x4a,\xb6",  // 102: か,カ,ｶ
+  "\x82\xab,\x83\x4c,\xb7",  // 103: き,キ,ｷ
+  "\x82\xad,\x83\x4e,\xb8",  // 104: く,ク,ｸ
+  "\x82\xaf,\x83\x50,\xb9",  // 105: け,ケ,ｹ
+  "\x82\xb1,\x83\x52,\xba",  // 106: こ,コ,ｺ
+  "\x82\xb3,\x83\x54,\xbb",  // 107: さ,サ,ｻ
+  "\x82\xb5,\x83\x56,\xbc",  // 108: し,シ,ｼ
+  "\x82\xb7,\x83\x58,\xbd",  // 109: す,ス,ｽ
+  "\x82\xb9,\x83\x5a,\xbe",  // 110: せ,セ,ｾ
+  "\x82\xbb,\x83\x5c,\xbf",  // 111: そ,ソ,ｿ
+  "\x82\xbd,\x83\x5e,\xc0",  // 112: た,タ,ﾀ
+  "\x82\xbf,\x83\x60,\xc1",  // 113: ち,チ,ﾁ
+  "\x82\xc2,\x83\x63,\xc2,\x82\xc1,\x83\x62,\xaf",  // 114: つ,ツ,ﾂ,っ,ッ,ｯ
+  "\x82\xc4,\x83\x65,\xc3",  // 115: て,テ,ﾃ
+  "\x82\xc6,\x83\x67,\xc4",  // 116: と,ト,ﾄ
+  "\x82\xc8,\x83\x69,\xc5",  // 117: な,ナ,ﾅ
+  "\x82\xc9,\x83\x6a,\xc6",  // 118: に,ニ,ﾆ
+  "\x82\xca,\x83\x6b,\xc7",  // 119: ぬ,ヌ,ﾇ
+  "\x82\xcb,\x83\x6c,\xc8",  // 120: ね,ネ,ﾈ
+  "\x82\xcc,\x83\x6d,\xc9",  // 121: の,ノ,ﾉ
+  "\x82\xcd,\x83\x6e,\xca",  // 122: は,ハ,ﾊ
+  "\x82\xd0,\x83\x71,\xcb",  // 123: ひ,ヒ,ﾋ
+  "\x82\xd3,\x83\x74,\xcc",  // 124: ふ,フ,ﾌ
+  "\x82\xd6,\x83\x77,\xcd",  // 125: へ,ヘ,ﾍ
+  "\x82\xd9,\x83\x7a,\xce",  // 126: ほ,ホ,ﾎ
+  "\x82\xdc,\x83\x7d,\xcf",  // 127: ま,マ,ﾏ
+  "\x82\xdd,\x83\x7e,\xd0",  // 128: み,ミ,ﾐ
+  "\x82\xde,\x83\x80,\xd1",  // 129: む,ム,ﾑ
+  "\x82\xdf,\x83\x81,\xd2",  // 130: め,メ,ﾒ
+  "\x82\xe0,\x83\x82,\xd3",  // 131: も,モ,ﾓ
+  "\x82\xe2,\x83\x84,\xd4,\x82\xe1,\x83\x83,\xac",  // 132: や,ヤ,ﾔ,ゃ,ャ,ｬ
+  "\x82\xe4,\x83\x86,\xd5,\x82\xe3,\x83\x85,\xad",  // 133: ゆ,ユ,ﾕ,ゅ,ュ,ｭ
+  "\x82\xe6,\x83\x88,\xd6,\x82\xe5,\x83\x87,\xae",  // 134: よ,ヨ,ﾖ,ょ,ョ,ｮ
+  "\x82\xe7,\x83\x89,\xd7",  // 135: ら,ラ,ﾗ
+  "\x82\xe8,\x83\x8a,\xd8",  // 136: り,リ,ﾘ
+  "\x82\xe9,\x83\x8b,\xd9",  // 137: る,ル,ﾙ
+  "\x82\xea,\x83\x8c,\xda",  // 138: れ,レ,ﾚ
+  "\x82\xeb,\x83\x8d,\xdb",  // 139: ろ,ロ,ﾛ
+  "\x82\xed,\x83\x8f,\xdc,\x82\xa4\x82\x9f,\x83\x45\x83\x40,\xb3\xa7",  // 140: わ,ワ,ﾜ,うぁ,ウァ,ｳｧ
+  "\x83\x90,\x82\xee,\x82\xa4\x82\xa1,\x83\x45\x83\x42,\xb3\xa8",  // 141: ヰ,ゐ,うぃ,ウィ,ｳｨ
+  "\x83\x91,\x82\xef,\x82\xa4\x82\xa5,\x83\x45\x83\x46,\xb3\xaa",  // 142: ヱ,ゑ,うぇ,ウェ,ｳｪ
+  "\x82\xf0,\x83\x92,\xa6,\x82\xa4\x82\xa7,\x83\x45\x83\x48,\xb3\xab",  // 143: を,ヲ,ｦ,うぉ,ウォ,ｳｫ
+  "\xde,\x81\x4a",  // 144: ﾞ,゛
+  "\xdf,\x81\x4b",  // 145: ﾟ,゜
+};
+// clang-format on
+
+}  // namespace
+
+std::size_t StoredGroupCount() {
+  return kStoredGroups.size();
+}
+
+std::string_view StoredGroupText(std::size_t index) {
+  return kStoredGroups.at(index);
+}
+
+std::vector<std::string> ParseStoredGroup(std::string_view line) {
+  std::vector<std::string> items;
+  std::string item;
+  bool quoted = false;
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    const char c = line[pos];
+    if (quoted && c == '"') {
+      if (pos + 1 < line.size() && line[pos + 1] == '"') {
+        item += '"';
+        pos += 2;
+      } else {
+        quoted = false;
+        ++pos;
+      }
+      continue;
+    }
+    if (!quoted && c == '"' && item.empty()) {
+      quoted = true;
+      ++pos;
+      continue;
+    }
+    if (!quoted && c == ',') {
+      items.push_back(std::move(item));
+      item.clear();
+      ++pos;
+      continue;
+    }
+    // A double-byte character is copied whole (its second byte is never a comma or a quote,
+    // but the walk stays on character boundaries all the same).
+    const std::size_t length = CharLengthAt(line, pos);
+    item.append(line.substr(pos, length));
+    pos += length;
+  }
+  items.push_back(std::move(item));
+  return items;
+}
+
+const std::vector<FuzzyGroup>& FuzzyGroups() {
+  static const std::vector<FuzzyGroup> groups = [] {
+    std::vector<FuzzyGroup> parsed;
+    parsed.reserve(kStoredGroups.size());
+    for (const std::string_view line : kStoredGroups) parsed.push_back({ParseStoredGroup(line)});
+    return parsed;
+  }();
+  return groups;
+}
+
+}  // namespace capsdub::keyword
