@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// windows.h first: shellapi.h needs its types.
+#include <shellapi.h>
 #endif
 
 namespace capsdub::cli {

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the three presets (Linux with sanitizers, Windows i686 and x86_64) and runs every
+# test: natively, and the Windows builds under Wine. Exits nonzero when any test fails.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+export WINEDEBUG=-all WINEPREFIX="${CAPSDUB_WINEPREFIX:-$top/.wine}"
+presets=(native win32 win64)
+status=0
+for preset in "${presets[@]}"; do
+  echo "== build $preset ==" >&2
+  cmake --preset "$preset" >/dev/null || { status=1; continue; }
+  cmake --build --preset "$preset" -j2 || status=1
+done
+summary=()
+for preset in "${presets[@]}"; do
+  echo "== test $preset ==" >&2
+  log=$(mktemp)
+  ctest --preset "$preset" -j2 2>&1 | tee "$log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
+  rm -f "$log"
+done
+wineserver -k 2>/dev/null || true
+echo "== summary ==" >&2
+printf '%s\n' "${summary[@]}"
+exit $status
