@@ -323,6 +323,7 @@ TEST_F(WrittenHost, FilesOnDiskAreTheFormattedRecordsAndSegments) {
   EXPECT_EQ(ReadAll(host_ + "RKDB\\RKDBTapelib.SVD"), FormatCabinetDatabase(spec.cabinets));
 
   std::size_t expected_files = 3;
+  std::size_t segment_files = 0;
   for (const CapsuleSpec& c : spec.capsules) {
     if (c.number == "0000") continue;
     if (c.has_extension_file) {
@@ -337,6 +338,7 @@ TEST_F(WrittenHost, FilesOnDiskAreTheFormattedRecordsAndSegments) {
         continue;
       }
       ++expected_files;
+      ++segment_files;
       const std::string data = ReadAll(path);
       EXPECT_EQ(data.size(), c.segments[i].size) << path;
       EXPECT_EQ(data, SegmentContent(spec.seed, SegmentFileName(c, i), c.segments[i].size)) << path;
@@ -353,6 +355,18 @@ TEST_F(WrittenHost, FilesOnDiskAreTheFormattedRecordsAndSegments) {
   }
   // Nothing else: no files for empty slots, none for segments that are not on disk.
   EXPECT_EQ(Snapshot(spec).size(), expected_files);
+
+  // Segment files carry the end of their recording as last-write time.
+  std::map<std::string, DateTime> end_of;
+  for (const CapsuleSpec& c : spec.capsules) end_of[c.number] = MakeDateTime(RecordingEnd(c));
+  std::size_t timed = 0;
+  for (char m : spec.media) {
+    for (const platform::DirEntry& e : platform::ListFiles(MediaFolderOf(host_, m), "*")) {
+      EXPECT_EQ(e.last_write, end_of.at(e.name.substr(0, 4))) << e.name;
+      ++timed;
+    }
+  }
+  EXPECT_EQ(timed, segment_files);
 }
 
 #ifndef _WIN32

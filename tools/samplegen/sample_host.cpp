@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "platform/files.h"
+#include "tools/samplegen/file_times.h"
 #include "ui/text/sjis.h"
 
 namespace capsdub::samplegen {
@@ -193,6 +194,13 @@ std::string FormatTapeHeaderRecord(int index, std::uint32_t seed) {
   return record;
 }
 
+CivilDateTime RecordingEnd(const CapsuleSpec& capsule) {
+  const double minutes = 30.0 * static_cast<double>(1 + capsule.segments.size() % 4);
+  CivilDateTime end = DecodeDateTime(DateTime{MakeDateTime(capsule.start).days + minutes / 1440.0});
+  end.millisecond = 0;
+  return end;
+}
+
 std::string FormatTapeRecord(const CapsuleSpec& capsule) {
   if (capsule.number.size() != 4) {
     throw std::invalid_argument("sample host: capsule number " + capsule.number +
@@ -225,9 +233,7 @@ std::string FormatTapeRecord(const CapsuleSpec& capsule) {
   }
   Put(record, kDateOffset, DateDigits(date));
   Put(record, kTimeOffset, TimeDigits(hour, start.minute, start.second));
-  const CivilDateTime end = DecodeDateTime(
-      DateTime{MakeDateTime(start).days +
-               static_cast<double>(30 * (1 + capsule.segments.size() % 4)) / (24.0 * 60.0)});
+  const CivilDateTime end = RecordingEnd(capsule);
   Put(record, kEndOffset, DateDigits(end) + TimeDigits(end.hour, end.minute, end.second));
 
   const std::string size_text = capsule.size_separators ? WithSeparators(capsule.size_bytes)
@@ -334,6 +340,7 @@ void WriteSegmentFiles(const std::string& host_folder, const HostSpec& spec) {
         left -= n;
       }
       file.Close();
+      SetLastWriteTime(path, RecordingEnd(capsule));
     }
   }
 }

@@ -102,6 +102,11 @@ void WriteHost(const std::string& host_folder, const HostSpec& spec);
 void WriteDatabaseFiles(const std::string& host_folder, const HostSpec& spec);
 void WriteSegmentFiles(const std::string& host_folder, const HostSpec& spec);
 
+// When the recording ended: in the tape record after the start, and the last-write time
+// (local) of every segment file of the capsule, which the catalogue shows for a capsule
+// without a tape record.
+CivilDateTime RecordingEnd(const CapsuleSpec& capsule);
+
 // --- Single files and records, for tests that build odd files by hand ---
 
 // The host folder with a trailing backslash, and a medium's folder.

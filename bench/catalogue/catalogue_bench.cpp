@@ -1,0 +1,107 @@
+// Times the catalogue load (media list, tape database, cabinet database, scan and sort) of a
+// host folder and reports the process's peak memory, for run_catalogue_bench.sh.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "catalogue/scan.h"
+#include "catalogue/tables.h"
+#include "catalogue/window_port.h"
+#include "platform/posix_paths.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+// The window as the load sees it: no messages to pump; error texts go to standard error.
+class BenchWindow : public capsdub::WindowPort {
+ public:
+  void SetStatus(std::string_view text, capsdub::Colour colour) override {
+    if (colour == capsdub::kColourRed) {
+      std::fprintf(stderr, "status (red): %.*s\n", static_cast<int>(text.size()), text.data());
+      ++errors;
+    }
+  }
+  void YieldToUi() override {}
+  int errors = 0;
+};
+
+// Peak resident memory of this process so far, in K bytes.
+std::uint64_t PeakMemoryKb() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize / 1024;
+#else
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<std::uint64_t>(usage.ru_maxrss);
+#endif
+}
+
+[[noreturn]] void Usage() {
+  std::fputs(
+      "usage: catalogue_bench --host FOLDER [--drive L=/path ...] [--repeat N]\n"
+      "Loads the catalogue of the host N times (default 5) and prints one line:\n"
+      "rows=R records=T first_ms=F best_ms=B median_ms=M base_kb=K peak_kb=P\n",
+      stderr);
+  std::exit(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string host;
+  int repeat = 5;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (i + 1 >= argc) Usage();
+    const std::string value = argv[++i];
+    if (arg == "--host") {
+      host = value;
+    } else if (arg == "--drive" && value.size() > 2 && value[1] == '=') {
+      capsdub::platform::SetDriveFolder(value[0], value.substr(2));
+    } else if (arg == "--repeat") {
+      repeat = std::max(1, std::atoi(value.c_str()));
+    } else {
+      Usage();
+    }
+  }
+  if (host.empty()) Usage();
+
+  const std::uint64_t base_kb = PeakMemoryKb();
+  std::vector<double> times;
+  std::size_t rows = 0;
+  std::size_t records = 0;
+  BenchWindow window;
+  for (int r = 0; r < repeat; ++r) {
+    // A fresh catalogue each time, as the program's first load sees it.
+    capsdub::Catalogue catalogue;
+    catalogue.PathReelKeeper = host;
+    const auto start = std::chrono::steady_clock::now();
+    capsdub::LoadCatalogue(catalogue, window);
+    const auto end = std::chrono::steady_clock::now();
+    times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    rows = catalogue.Table1.size();
+    records = catalogue.Table2.rows().size();
+  }
+  const double first = times.front();
+  std::sort(times.begin(), times.end());
+  std::printf(
+      "rows=%zu records=%zu first_ms=%.1f best_ms=%.1f median_ms=%.1f base_kb=%llu "
+      "peak_kb=%llu\n",
+      rows, records, first, times.front(), times[times.size() / 2],
+      static_cast<unsigned long long>(base_kb), static_cast<unsigned long long>(PeakMemoryKb()));
+  return window.errors == 0 ? 0 : 1;
+}
