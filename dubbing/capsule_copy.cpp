@@ -1,0 +1,200 @@
+// The capsule copy: output naming, the block copy of the segment lists with progress, stop
+// and pause between blocks, and the removal of partial output.
+#include "dubbing/capsule_copy.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <optional>
+
+#include "dubbing/capsule_record.h"
+#include "dubbing/dub_utils.h"
+#include "dubbing/messages.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+
+namespace capsdub {
+
+namespace {
+
+// After the 101st block of a segment and after every 100 further blocks the copy sleeps
+// 1 ms, handing time to other processes during long recordings.
+constexpr std::uint64_t kFirstPauseBlock = 101;
+constexpr std::uint64_t kPauseEvery = 100;
+
+std::string CurrentTitle(DubbingWindow& window) {
+  const Catalogue& catalogue = window.catalogue();
+  if (!catalogue.CurrentRow) return {};
+  const CatalogueRow* row = catalogue.Table1.FindById(*catalogue.CurrentRow);
+  return row != nullptr ? row->Title : std::string();
+}
+
+std::string FourDigits(long long n) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%4.4lld", n);
+  return text;
+}
+
+// The .mpg path to write, or nullopt when the name is taken and renumbering is off.
+std::optional<std::string> ChooseOutputPath(DubbingWindow& window, const std::string& proposed,
+                                            const std::string& number) {
+  const std::string folder = FolderOf(proposed);
+  const bool cabinet_form = window.ExportTo() == OutputForm::kExternalCabinet;
+  std::string path = cabinet_form ? folder + number + ".mpg" : proposed;
+  if (!platform::FileExists(path)) return path;
+  if (!window.NumberDuplicates) return std::nullopt;
+  const std::string stem = folder + FileNameOf(ChangeExtension(proposed, ""));
+  for (long long n = 1; platform::FileExists(path); ++n) {
+    path =
+        cabinet_form ? folder + FourDigits(n) + ".mpg" : stem + "(" + std::to_string(n) + ").mpg";
+    window.YieldToUi();
+  }
+  return path;
+}
+
+// Joins segment files into one output, block by block, into the running total.
+class SegmentCopier {
+ public:
+  SegmentCopier(DubbingWindow& window, char* buffer, double catalogue_size)
+      : window_(window), buffer_(buffer), catalogue_size_(catalogue_size) {}
+
+  double total() const { return total_; }
+
+  void CopyInto(const std::vector<std::string>& segments, platform::File& output) {
+    for (const std::string& segment : segments) {
+      if (window_.StopRequested) break;
+      if (platform::FileExists(segment)) {
+        CopySegment(segment, output);
+      } else {
+        window_.SetStatus(segment + messages::kNotFound, kColourRed);
+      }
+      window_.YieldToUi();
+    }
+  }
+
+ private:
+  void CopySegment(const std::string& segment, platform::File& output) {
+    // The host may be recording into the segment at this moment: let it go on writing.
+    platform::File input = platform::File::OpenForRead(segment, platform::ShareMode::kReadWrite);
+    if (!input.is_open()) throw platform::IoError(segment + ": cannot open for reading");
+    std::uint64_t position = 0;
+    std::uint64_t blocks = 0;
+    // The end is taken from the file's current size before every block, so a segment that
+    // grows while it is copied is followed, and one of exactly one block is read once.
+    while (!window_.StopRequested && position < input.Size()) {
+      const std::size_t got = input.Read(buffer_, kCopyBlockSize);
+      if (got == 0) break;  // the file shrank meanwhile
+      output.Write(buffer_, got);
+      position += got;
+      total_ += static_cast<double>(got);
+      window_.SetProgressPosition(ProgressPosition(total_, catalogue_size_));
+      window_.ShowCopiedBytes(total_);
+      window_.YieldToUi();
+      ++blocks;
+      if (blocks >= kFirstPauseBlock && (blocks - kFirstPauseBlock) % kPauseEvery == 0) {
+        platform::SleepMs(1);
+      }
+    }
+    input.Close();
+  }
+
+  DubbingWindow& window_;
+  char* buffer_;
+  double catalogue_size_;
+  double total_ = 0;
+};
+
+// The output files one call has created, so that a failed copy removes exactly those.
+struct CreatedOutputs {
+  std::vector<std::string> paths;
+
+  platform::File Create(const std::string& path) {
+    platform::File file = platform::File::Create(path, platform::ShareMode::kReadWrite);
+    paths.push_back(path);
+    return file;
+  }
+  void RemoveAll() const {
+    for (const std::string& path : paths) platform::DeleteFileAt(path);
+  }
+};
+
+}  // namespace
+
+int ProgressPosition(double total, double catalogue_size) {
+  if (!(catalogue_size > 0)) return total > 0 ? 100 : 0;
+  const double percent = total / 1024 / catalogue_size * 100;
+  if (!(percent < 100)) return 100;
+  if (!(percent > 0)) return 0;
+  return static_cast<int>(std::nearbyint(percent));  // the default rounding: halves to even
+}
+
+double DubCapsule(DubbingWindow& window, const std::vector<std::string>& media_segments,
+                  const std::vector<std::string>& index_segments, const std::string& proposed_path,
+                  double catalogue_size, const std::string& number) {
+  const std::string title = CurrentTitle(window);
+  window.SetStatus(title + messages::kDubbing, kColourWindowText);
+  window.StopRequested = false;
+  window.SetProgressRange(0, 100);
+  window.SetProgressPosition(0);
+
+  std::unique_ptr<char[]> buffer;
+  try {
+    buffer = std::make_unique_for_overwrite<char[]>(kCopyBlockSize);
+  } catch (const std::bad_alloc&) {
+    window.SetStatus(messages::kOutOfMemory, kColourRed);
+    return 0;
+  }
+
+  const std::optional<std::string> chosen = ChooseOutputPath(window, proposed_path, number);
+  if (!chosen) {
+    window.SetStatus(title + messages::kAlreadyDubbed, kColourRed);
+    return 0;
+  }
+  const std::string& mpg_path = *chosen;
+  const std::string ssx_path = ChangeExtension(mpg_path, ".ssx");
+
+  SegmentCopier copier(window, buffer.get(), catalogue_size);
+  CreatedOutputs created;
+  try {
+    {
+      platform::File mpg = created.Create(mpg_path);
+      copier.CopyInto(media_segments, mpg);
+      mpg.Close();
+    }
+    {
+      // Made even after a stop during the media copy; it then stays empty until removed.
+      platform::File ssx = created.Create(ssx_path);
+      copier.CopyInto(index_segments, ssx);
+      ssx.Close();
+    }
+    if (window.StopRequested) {
+      window.SetStatus(title + messages::kDubStopped, kColourRed);
+    } else {
+      {
+        platform::File sdb = created.Create(ChangeExtension(mpg_path, ".sdb"));
+        WriteCapsuleRecord(window, sdb, number);
+        sdb.Close();
+      }
+      platform::File scx = created.Create(ChangeExtension(mpg_path, ".scx"));
+      scx.Close();
+      window.SetStatus(title + messages::kDubFinished, kColourWindowText);
+    }
+    window.RepaintStatusBar();
+    window.SetProgressPosition(0);
+  } catch (...) {
+    // A copy cut short by an error must not stay under its final name: a later run would
+    // take it for a finished dub and skip the capsule. The files are closed by now.
+    buffer.reset();
+    created.RemoveAll();
+    throw;
+  }
+  buffer.reset();
+  if (window.StopRequested) {
+    platform::DeleteFileAt(mpg_path);
+    platform::DeleteFileAt(ssx_path);
+  }
+  return copier.total();
+}
+
+}  // namespace capsdub

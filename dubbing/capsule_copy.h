@@ -1,0 +1,38 @@
+// The copy of one capsule into its output files: the media segments joined into the .mpg,
+// the index segments into the .ssx, the capsule record file (.sdb) and an empty .scx, under
+// a base name taken from the title or from the capsule number.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "dubbing/dubbing_window.h"
+
+namespace capsdub {
+
+// One copy buffer of this many bytes serves a whole capsule; every read asks for all of it.
+constexpr std::size_t kCopyBlockSize = 8'000'000;
+
+// Copies the capsule of the window's current row. `proposed_path` is the save folder plus
+// TitleToFileName(Title) plus ".mpg"; `catalogue_size` the row's FileSize in KB (for the
+// progress bar); `number` its capsule number. Returns the bytes copied, media and index
+// together: 0 when the output name was taken and renumbering is off, or when no buffer was
+// to be had. A stop (StopRequested) ends the copy at the next block and removes the .mpg and
+// .ssx. An input/output error removes the output files this call created and then leaves
+// as platform::IoError.
+double DubCapsule(DubbingWindow& window, const std::vector<std::string>& media_segments,
+                  const std::vector<std::string>& index_segments, const std::string& proposed_path,
+                  double catalogue_size, const std::string& number);
+
+// Writes the capsule record file: `mpg_path` with the extension ".sdb", from the tape
+// database of the window's host folder and the memo of the recording table.
+void WriteCapsuleRecordFile(DubbingWindow& window, const std::string& mpg_path,
+                            const std::string& number);
+
+// The progress bar position for `total` bytes copied of a capsule of `catalogue_size` KB:
+// the nearest whole percentage (halves to even), at most 100. A size of 0 or less (or not a
+// number) gives 0 before the first byte and 100 after it.
+int ProgressPosition(double total, double catalogue_size);
+
+}  // namespace capsdub

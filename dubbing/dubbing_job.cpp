@@ -1,0 +1,200 @@
+// The dubbing job: save folders, the free-space check, the copy of each capsule, the size
+// check and the deletion request; pause and stop.
+#include "dubbing/dubbing_job.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "catalogue/scan.h"
+#include "dubbing/capsule_copy.h"
+#include "dubbing/dub_utils.h"
+#include "dubbing/messages.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/locale.h"
+#include "ui/text/text_utils.h"
+
+namespace capsdub {
+
+namespace {
+
+std::vector<RowId> SelectedRows(const Catalogue& catalogue) {
+  // The selection set is ordered by row identity, the order in which the scan added rows.
+  return std::vector<RowId>(catalogue.Selection.begin(), catalogue.Selection.end());
+}
+
+// Compares the free space of the drive of `entry` (a save folder ending in "\", or empty for
+// the current directory) with `catalogue_size` KB. The folder is made the current directory
+// for the measurement; it stays current when `keep_on_refusal` and the room is short.
+// A drive whose free space cannot be had is not refused.
+bool HasRoom(const std::string& entry, double catalogue_size, bool keep_on_refusal) {
+  const std::string previous = platform::CurrentDirectory();
+  const std::string folder = WithoutTrailingSeparator(entry);
+  if (!folder.empty()) platform::SetCurrentDirectory(folder);
+  const std::optional<std::uint64_t> free_bytes = platform::FreeBytes(platform::CurrentDirectory());
+  const bool enough = !free_bytes || static_cast<double>(*free_bytes) / 1024 >= catalogue_size;
+  if (enough || !keep_on_refusal) platform::SetCurrentDirectory(previous);
+  return enough;
+}
+
+// Steps through the selection; returns normally after the last capsule or a stop, and false
+// when the free-space check ended the job.
+bool DubSelection(DubbingWindow& window, CapsuleDeleter& deleter) {
+  Catalogue& catalogue = window.catalogue();
+  const std::vector<RowId> selection = SelectedRows(catalogue);
+
+  std::vector<std::string> folders;
+  const std::string typed = window.SaveFolderText();
+  if (!TrimSpaces(typed).empty()) {
+    folders.assign(selection.size(), WithTrailingBackslash(typed));
+  } else if (!window.BatchMode()) {
+    folders = ChooseSaveFolders(window);
+  }
+  // In batch mode without a save folder the list stays empty, and the first capsule fails.
+
+  std::vector<std::string> media;
+  std::vector<std::string> index;
+  for (std::size_t p = 0; p < selection.size() && !window.StopRequested; ++p) {
+    catalogue.CurrentRow = selection[p];
+    const CatalogueRow* found = catalogue.Table1.FindById(selection[p]);
+    if (found == nullptr) continue;  // the grid only selects rows of the table
+    const CatalogueRow capsule = *found;
+    GetSegmentLists(capsule.FileName, media, index, catalogue, window);
+
+    if (p >= folders.size()) {
+      throw std::out_of_range("List index out of bounds (" + std::to_string(p) + ")");
+    }
+    const std::string& folder = folders[p];
+    const std::string previous_directory = platform::CurrentDirectory();
+    if (!HasRoom(folder, capsule.FileSize, true)) {
+      // The job ends with the save folder left as the current directory.
+      if (!window.BatchMode()) return false;
+      const MessageButton answer =
+          window.ShowModalMessage(messages::kDiskTooSmall, MessageIcon::kError,
+                                  {MessageButton::kCancel, MessageButton::kIgnore});
+      if (answer != MessageButton::kIgnore) return false;
+      platform::SetCurrentDirectory(previous_directory);
+    }
+
+    const std::string proposed = folder + TitleToFileName(capsule.Title) + ".mpg";
+    const double copied =
+        DubCapsule(window, media, index, proposed, capsule.FileSize, capsule.FileName);
+    const bool stopped = window.StopRequested;
+    window.CapsuleDubbed(capsule, copied, stopped);
+
+    if (window.CheckDelete()) {
+      if (PassesSizeCheck(copied, capsule.FileSize) && !stopped) {
+        deleter.DeleteDubbedCapsule(capsule.FileName, window);
+      } else {
+        window.ShowMessageNoWait(
+            SizeErrorMessage(capsule.FileSize, copied, platform::ThousandsSeparator()),
+            MessageIcon::kError);
+      }
+    }
+    window.YieldToUi();
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PassesSizeCheck(double copied_bytes, double catalogue_size) {
+  return std::trunc(copied_bytes / 1024) > catalogue_size;
+}
+
+std::string SizeErrorMessage(double catalogue_size, double copied_bytes,
+                             const std::string& separator) {
+  return std::string(messages::kSizeError) + messages::kSizeOriginal +
+         FormatThousands(catalogue_size, separator, 10) + messages::kSizeResult +
+         FormatThousands(copied_bytes / 1024, separator, 10);
+}
+
+void ActionExportExecute(DubbingWindow& window, CapsuleDeleter& deleter) {
+  window.StopRequested = false;
+  AddSaveFolderToHistory(window);
+  window.SetIdleState(false);
+  window.SuspendCatalogueDisplay();
+  try {
+    if (DubSelection(window, deleter)) {
+      Catalogue& catalogue = window.catalogue();
+      window.RefreshCatalogueDisplay();
+      catalogue.SelectionAnchor = catalogue.CurrentRow;
+    }
+  } catch (...) {
+    window.ResumeCatalogueDisplay();
+    window.SetIdleState(true);
+    throw;
+  }
+  window.ResumeCatalogueDisplay();
+  window.SetIdleState(true);
+}
+
+void ActionPauseExecute(DubbingWindow& window) {
+  if (window.PauseRequested) {
+    window.PauseRequested = false;
+    window.SetPauseCaption(messages::kPauseCaption);
+    return;
+  }
+  window.PauseRequested = true;
+  window.SetPauseCaption(messages::kResumeCaption);
+  // A second press runs this handler again from inside YieldToUi and ends the wait; a stop
+  // ends it too but leaves the pause set, to be cleared by the next press.
+  while (window.PauseRequested && !window.StopRequested) {
+    window.YieldToUi();
+    platform::SleepMs(100);
+  }
+}
+
+void ActionSTOPExecute(DubbingWindow& window) {
+  window.StopRequested = true;
+}
+
+std::vector<std::string> ChooseSaveFolders(DubbingWindow& window) {
+  Catalogue& catalogue = window.catalogue();
+  const std::vector<RowId> selection = SelectedRows(catalogue);
+  std::vector<std::string> folders;
+  folders.reserve(selection.size());
+  for (std::size_t p = 0; p < selection.size(); ++p) {
+    catalogue.CurrentRow = selection[p];
+    const CatalogueRow* row = catalogue.Table1.FindById(selection[p]);
+    const std::string title = row != nullptr ? row->Title : std::string();
+    const double size = row != nullptr ? row->FileSize : 0;
+    std::string entry;
+    for (;;) {
+      const std::optional<std::string> chosen =
+          window.BrowseForFolder(title, messages::kChooseSaveFolder, window.SaveFolderText());
+      if (chosen) {
+        entry = WithTrailingBackslash(*chosen);
+      } else {
+        entry = p > 0 ? folders[p - 1] : std::string();
+      }
+      if (HasRoom(entry, size, false)) break;
+      const MessageButton answer =
+          window.ShowModalMessage(messages::kDiskTooSmall, MessageIcon::kWarning,
+                                  {MessageButton::kRetry, MessageButton::kIgnore});
+      if (answer != MessageButton::kRetry) break;
+    }
+    folders.push_back(entry);
+    window.YieldToUi();
+  }
+  return folders;
+}
+
+void AddSaveFolderToHistory(DubbingWindow& window) {
+  const std::string text = window.SaveFolderText();
+  if (text.empty()) return;
+  std::vector<std::string> history = window.SaveFolderHistory();
+  for (auto it = history.begin(); it != history.end(); ++it) {
+    if (*it == text) {
+      history.erase(it);
+      break;
+    }
+  }
+  history.insert(history.begin(), text);
+  constexpr std::size_t kMaxHistory = 10;
+  if (history.size() > kMaxHistory) history.erase(history.begin() + kMaxHistory);
+  window.SetSaveFolderHistory(history);
+  window.SetSaveFolderText(text);
+}
+
+}  // namespace capsdub

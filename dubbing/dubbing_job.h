@@ -1,0 +1,37 @@
+// The dubbing job over the selected capsules and the actions that act on a running job:
+// pause/resume and stop; the per-capsule choice of save folders; the save-folder history.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dubbing/capsule_deleter.h"
+#include "dubbing/dubbing_window.h"
+
+namespace capsdub {
+
+// "ダビング": dubs every selected row, in row-identity order, into its save folder; checks
+// the free space before each capsule and, with "削除する" ticked, the copied size before
+// asking `deleter` to delete it. Errors of the copy end the job and leave it (after the
+// window is made idle again) for the application's error display.
+void ActionExportExecute(DubbingWindow& window, CapsuleDeleter& deleter);
+// "一時停止": pauses the running job (waiting inside, keeping the window responsive) or,
+// pressed during the pause, resumes it.
+void ActionPauseExecute(DubbingWindow& window);
+// Stop: asks the running job to stop at its next block.
+void ActionSTOPExecute(DubbingWindow& window);
+// Asks a save folder for every selected capsule (folder-browse dialog titled with the
+// capsule's title) and warns when the chosen folder's drive lacks room; one entry per
+// selected row, in row-identity order, each ending in "\" or empty.
+std::vector<std::string> ChooseSaveFolders(DubbingWindow& window);
+// Moves the save-folder text to the top of its drop-down history (at most 10 entries).
+void AddSaveFolderToHistory(DubbingWindow& window);
+
+// The size check before a deletion: the whole KB copied must exceed the catalogue size.
+bool PassesSizeCheck(double copied_bytes, double catalogue_size);
+// "ダビングサイズエラー 元 <size> > 結果 <copied KB>", each number grouped by `separator`
+// and right-aligned in 10 characters.
+std::string SizeErrorMessage(double catalogue_size, double copied_bytes,
+                             const std::string& separator);
+
+}  // namespace capsdub
