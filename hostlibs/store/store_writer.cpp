@@ -1,0 +1,180 @@
+// Writing the stand-in's files and the sample set of them.
+#include "hostlibs/store/store_writer.h"
+
+#include <optional>
+#include <stdexcept>
+
+#include "hostlibs/store/tape_record.h"
+#include "platform/files.h"
+
+namespace capsdub::hoststore {
+namespace {
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  platform::File file = platform::File::OpenForRead(path, platform::ShareMode::kReadWrite);
+  if (!file.is_open()) return std::nullopt;
+  std::string data;
+  char buffer[65536];
+  while (const std::size_t n = file.Read(buffer, sizeof buffer)) data.append(buffer, n);
+  return data;
+}
+
+void WriteWholeFile(const std::string& path, std::string_view data) {
+  platform::File file = platform::File::Create(path, platform::ShareMode::kRead);
+  file.Write(data.data(), data.size());
+  file.Close();
+}
+
+void WriteStandInFile(std::string_view host, std::string_view relative, std::string_view data) {
+  const std::string folder = StandInPathOf(host, kStandInFolder);
+  if (!platform::CreateFolders(folder)) throw platform::IoError("cannot create " + folder);
+  WriteWholeFile(StandInPathOf(host, relative), data);
+}
+
+}  // namespace
+
+void WriteChannelTable(std::string_view host, const std::vector<Channel>& channels) {
+  WriteStandInFile(host, kChannelsFile, FormatChannels(channels));
+}
+
+void WriteReservations(std::string_view host, const std::vector<Reservation>& reservations) {
+  WriteStandInFile(host, kReservationsFile, FormatReservations(reservations));
+}
+
+void WriteMediaSettings(std::string_view host, const MediaSettings& media) {
+  WriteStandInFile(host, kMediaFile, FormatMediaSettings(media));
+}
+
+std::vector<Channel> SampleChannels() {
+  return {
+      {1, 11, 0, "\x82m\x82g\x82j\x91\x8d\x8d\x87",  // ＮＨＫ総合
+       "\x82m\x82g\x82j,NHK,\x91\x8d\x8d\x87"},      // ＮＨＫ,NHK,総合
+      {3, 21, 0, "\x82m\x82g\x82j\x8b\xb3\x88\xe7",  // ＮＨＫ教育
+       "\x8b\xb3\x88\xe7\x83"
+       "e\x83\x8c\x83r,ETV"},  // 教育テレビ,ETV
+      {4, 41, 0,
+       "\x93\xfa\x96{\x83"
+       "e\x83\x8c\x83r",  // 日本テレビ
+       "\x93\xfa\x83"
+       "e\x83\x8c,NTV"},  // 日テレ,NTV
+      {6, 61, 0,
+       "\x82s\x82"
+       "a\x82r",  // ＴＢＳ
+       "TBS"},
+      {8, 81, 0,
+       "\x83t\x83W\x83"
+       "e\x83\x8c\x83r",  // フジテレビ
+       "\x83t\x83W,CX"},  // フジ,CX
+      {10, 51, 0,
+       "\x83"
+       "e\x83\x8c\x83r\x92\xa9\x93\xfa",  // テレビ朝日
+       "\x83"
+       "e\x83\x8c\x92\xa9,EX"},  // テレ朝,EX
+      {12, 71, 0,
+       "\x83"
+       "e\x83\x8c\x83r\x93\x8c\x8b\x9e",  // テレビ東京
+       "\x83"
+       "e\x83\x8c\x93\x8c,TX"},  // テレ東,TX
+      {101, 101, 0,
+       "\x82m\x82g\x82j \x82"
+       "a\x82r\x82P",  // ＮＨＫ ＢＳ１
+       "BS1,NHK BS1"},
+      {102, 102, 0,
+       "\x82m\x82g\x82j \x82"
+       "a\x82r\x82Q",  // ＮＨＫ ＢＳ２
+       "BS2,NHK BS2"},
+      {103, 103, 0, "\x8aO\x95\x94\x93\xfc\x97\xcd", ""},  // 外部入力
+      {16, 16, 1, "\x95\xfa\x91\x97\x91\xe5\x8aw",         // 放送大学
+       "\x95\xfa\x91\x97\x91\xe5\x8aw"},
+  };
+}
+
+std::set<int> UsedCapsuleIds(std::string_view host) {
+  std::set<int> used;
+  if (const auto tape = ReadWholeFile(TapeDatabasePathOf(host))) {
+    for (std::size_t pos = kTapeHeaderRecords * kTapeRecordSize;
+         pos + kTapeRecordSize <= tape->size(); pos += kTapeRecordSize) {
+      if (const auto id = CapsuleIdOf(std::string_view(*tape).substr(pos, 4))) used.insert(*id);
+    }
+  }
+  for (const platform::DirEntry& e :
+       platform::ListFiles(WithTrailingBackslash(host) + "RKDB\\TapeExt", "Tx????.SVD")) {
+    if (const auto id = CapsuleIdOf(std::string_view(e.name).substr(2, 4))) used.insert(*id);
+  }
+  std::vector<char> media;
+  if (const auto text = ReadWholeFile(MediaFilePathOf(host))) media = ParseMediaList(*text);
+  if (media.empty()) media = {'D', WithTrailingBackslash(host)[0]};  // CapsDub's default
+  for (char medium : media) {
+    for (const platform::DirEntry& e : platform::ListFiles(MediaFolderOf(host, medium),
+                                                           "????"
+                                                           "-???.*")) {
+      if (const auto id = CapsuleIdOf(std::string_view(e.name).substr(0, 4))) used.insert(*id);
+    }
+  }
+  return used;
+}
+
+std::vector<Reservation> AddSampleReservations(std::string_view host,
+                                               const std::vector<Channel>& channels,
+                                               const Minute& now, int count) {
+  std::set<int> used = UsedCapsuleIds(host);
+  const std::string tape_path = TapeDatabasePathOf(host);
+  std::string tape = ReadWholeFile(tape_path).value_or("");
+  if (tape.size() % kTapeRecordSize != 0) {
+    throw std::runtime_error("tape database is not a whole number of records: " + tape_path);
+  }
+  for (int i = static_cast<int>(tape.size() / kTapeRecordSize);
+       i < static_cast<int>(kTapeHeaderRecords); ++i) {
+    tape += NewHeaderRecord(i);
+  }
+  std::vector<const Channel*> offered;
+  for (const Channel& c : channels) {
+    if (c.excluded == 0) offered.push_back(&c);
+  }
+
+  std::vector<Reservation> reservations;
+  const std::int64_t first_day = MinutesSinceEpoch(Minute{now.year, now.month, now.day, 0, 0});
+  int next_id = 1;
+  for (int i = 0; i < count; ++i) {
+    while (next_id <= kMaxCapsuleId && used.count(next_id) != 0) ++next_id;
+    if (next_id > kMaxCapsuleId) throw std::runtime_error("no capsule number left");
+    used.insert(next_id);
+    const Channel* channel = offered.empty() ? nullptr : offered[i % offered.size()];
+    Reservation r;
+    r.id = i + 1;
+    r.capsule = next_id;
+    r.start = MinuteFromEpoch(first_day + (i + 1) * 1440 + 21 * 60);
+    r.end = MinuteFromEpoch(MinutesSinceEpoch(r.start) + 54);
+    r.channel = channel ? channel->number : 0;
+    r.channel_name = channel ? CutToBytes(channel->name, kReserveChannelNameMax) : "";
+    r.disk_area = true;
+
+    const TapeExtras extras{1, r.channel, 1, 0, 54u * 60000u};
+    std::string record = NewTapeRecord(next_id, "\x97\x5c\x96\xf1 " + std::to_string(i + 1),
+                                       r.start, extras);  // 予約
+    SetChannelName(record, r.channel_name);
+    tape += record;
+    const std::string ext_folder = WithTrailingBackslash(host) + "RKDB\\TapeExt";
+    if (!platform::CreateFolders(ext_folder))
+      throw platform::IoError("cannot create " + ext_folder);
+    WriteWholeFile(ExtensionPathOf(host, CapsuleNumberOf(next_id)), *ExtensionWithMemo("", ""));
+    reservations.push_back(std::move(r));
+  }
+  const std::string rkdb_folder = WithTrailingBackslash(host) + "RKDB";
+  if (!platform::CreateFolders(rkdb_folder))
+    throw platform::IoError("cannot create " + rkdb_folder);
+  WriteWholeFile(tape_path, tape);
+  WriteReservations(host, reservations);
+  return reservations;
+}
+
+void WriteSampleStandIn(std::string_view host, const Minute& now) {
+  const std::vector<Channel> channels = SampleChannels();
+  WriteChannelTable(host, channels);
+  MediaSettings media;
+  media.free_bytes = std::uint64_t{120} * 1000 * 1000 * 1000;
+  WriteMediaSettings(host, media);
+  AddSampleReservations(host, channels, now, 3);
+}
+
+}  // namespace capsdub::hoststore
