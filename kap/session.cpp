@@ -106,7 +106,7 @@ void LoadChannelTable() {
     KapChannelInfo& entry = channels[count];
     entry.version = 1;
     entry.number = record.number;
-    entry.number2 = record.number;
+    entry.number2 = record.number2;
     CopyCut(entry.name, sizeof(entry.name),
             std::string(record.name, FieldLength(record.name, sizeof(record.name))).c_str());
     ++count;
@@ -153,8 +153,14 @@ void AttachLibrary(HINSTANCE module) {
 void DetachLibrary(bool unloading) {
   LibraryState& state = State();
   if (unloading) {
-    // The window procedure lives in this library: windows and the class must not outlive it.
-    // Windows of another thread cannot be destroyed here; they are left to that thread's end.
+    // Freed with a session still open: the session ends with the library. The window procedure
+    // lives in this library, so its windows and class must not outlive it; windows of another
+    // thread cannot be destroyed here and are left to that thread's end.
+    if (state.lock != nullptr && state.lock_owner == GetCurrentThreadId()) {
+      ReleaseMutex(state.lock);
+    }
+    state.open = false;
+    state.lock_owner = 0;
     if (state.ops_window != nullptr) DestroyWindow(state.ops_window);
     if (state.notify_window != nullptr) DestroyWindow(state.notify_window);
     state.ops_window = nullptr;
