@@ -93,7 +93,7 @@ class SectionReader {
               std::uint64_t& out) {
     Entry* e = Find(key, required);
     if (e == nullptr) return false;
-    const auto value = ParseUnsigned(e->value);
+    const auto value = ParseUnsigned(TrimBlanks(e->value));  // blanks around a number are harmless
     if (!value || *value < min || *value > max) {
       Fail(e->line, std::string(key) + " must be a number from " + std::to_string(min) + " to " +
                         std::to_string(max));
@@ -331,7 +331,7 @@ Parsed<MediaSettings> ParseMediaSettings(std::string_view text) {
     if (Entry* e = reader.Raw("free_bytes")) {
       if (e->value == "auto") {
         media.free_bytes.reset();
-      } else if (const auto v = ParseUnsigned(e->value)) {
+      } else if (const auto v = ParseUnsigned(TrimBlanks(e->value))) {
         media.free_bytes = *v;
       } else {
         reader.Fail(e->line, "free_bytes must be a number or auto");

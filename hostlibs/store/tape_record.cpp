@@ -52,8 +52,8 @@ std::string_view FileNameOf(std::string_view path) {
 }
 
 bool IsSegmentExtension(std::string_view ext) {
-  return ext.size() == 3 &&
-         (EqualsIgnoringCase(ext, "MPG") || (Upper(ext[0]) == 'S' && Upper(ext[1]) == 'S'));
+  return ext.size() == 3 && (EqualsIgnoringCase(ext, "MPG") || EqualsIgnoringCase(ext, "SCX") ||
+                             (Upper(ext[0]) == 'S' && Upper(ext[1]) == 'S'));
 }
 
 // Writes `text` left-aligned into the field, padded with blanks.

@@ -98,10 +98,10 @@ std::string MemoOfExtension(std::string_view file);
 // to the block. nullopt when text lines of the file run into the memo block, which the new
 // memo would overwrite.
 std::optional<std::string> ExtensionWithMemo(std::string_view file, std::string_view memo);
-// The lines of the file that name segment files (extension .ss? or .mpg), unchanged.
+// The lines of the file that name segment files (extension .ss?, .scx or .mpg), unchanged.
 std::vector<std::string> SegmentLinesOf(std::string_view file);
 // True when the last component of `path` is a segment file of capsule `number`:
-// <number>-<3 characters>.ss? or .mpg, letter case ignored.
+// <number>-<3 characters>.ss?, .scx or .mpg, letter case ignored.
 bool IsSegmentFileOf(std::string_view path, std::string_view number);
 
 // --- Paths and the media file ---
