@@ -65,7 +65,8 @@ std::string ToEcmaScript(std::string_view pattern) {
     const std::size_t n = capsdub::CharLengthAt(pattern, pos);
     const auto b = static_cast<unsigned char>(pattern[pos]);
     if (n == 2) {
-      out += "(?:" + hex(b) + hex(static_cast<unsigned char>(pattern[pos + 1])) + ")";
+      out.append("(?:").append(hex(b)).append(hex(static_cast<unsigned char>(pattern[pos + 1])));
+      out += ')';
     } else if (b >= 0x80) {
       out += hex(b);
     } else if (b == '\\' && pos + 1 < pattern.size() &&
@@ -115,7 +116,8 @@ int main() {
   for (const char* w : {"ゴルフ", "テニス", "競馬",   "相撲",   "水泳",       "陸上",     "卓球",
                         "柔道",   "剣道",   "空手",   "体操",   "ボクシング", "マラソン", "スキー",
                         "釣り",   "登山",   "自転車", "バレー", "ラグビー",   "ホッケー"}) {
-    long_alternation += (long_alternation.empty() ? "" : "|") + Sjis(w);
+    if (!long_alternation.empty()) long_alternation += '|';
+    long_alternation += Sjis(w);
   }
   const Case cases[] = {
       {"plain ニュース", Sjis("ニュース")},

@@ -63,6 +63,7 @@ class Compiler {
     if (too_large_) return Fail(RegexError::kPatternTooLarge, pattern_);
     Patch(whole.exits, match);
     program_.start = whole.start;
+    program_.ComputeFirstBytes();
     return true;
   }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/text/sjis.h"
+
 namespace capsdub::keyword {
 namespace {
 
@@ -22,6 +24,7 @@ class SparseSet {
     dense_[size_++] = i;
   }
   void Clear() { size_ = 0; }
+  bool Empty() const { return size_ == 0; }
   const std::uint32_t* begin() const { return dense_.data(); }
   const std::uint32_t* end() const { return dense_.data() + size_; }
 
@@ -79,12 +82,69 @@ bool CharClass::Contains(CharCode c) const {
   return inside != negated;
 }
 
+void Program::ComputeFirstBytes() {
+  // The first byte of every character that the instructions reachable from the start without
+  // consuming anything can take. Assertions are passed through as if they held, which can only
+  // add bytes, never lose one.
+  first_bytes_.fill(false);
+  skip_ = true;
+  std::vector<bool> seen(insts.size());
+  std::vector<std::uint32_t> stack = {start};
+  while (!stack.empty() && skip_) {
+    const std::uint32_t pc = stack.back();
+    stack.pop_back();
+    if (seen[pc]) continue;
+    seen[pc] = true;
+    const Inst& inst = insts[pc];
+    switch (inst.op) {
+      case Op::kChar:
+        first_bytes_[inst.arg < 0x100 ? inst.arg : inst.arg >> 8] = true;
+        break;
+      case Op::kClass:
+        if (classes[inst.arg].negated) skip_ = false;
+        for (const CharRange& r : classes[inst.arg].ranges) {
+          // Single bytes sort before double-byte characters, but a lead byte can be smaller
+          // than a single byte (0x83 against 0xB1): take the two parts of a range apart.
+          if (r.lo < 0x100) {
+            for (CharCode b = r.lo; b <= std::min<CharCode>(r.hi, 0xFF); ++b)
+              first_bytes_[b] = true;
+          }
+          if (r.hi >= 0x100) {
+            for (CharCode b = std::max<CharCode>(r.lo, 0x100) >> 8; b <= r.hi >> 8; ++b) {
+              first_bytes_[b] = true;
+            }
+          }
+        }
+        break;
+      case Op::kAnyChar:
+      case Op::kMatch:
+        skip_ = false;
+        break;
+      case Op::kSplit:
+        stack.push_back(inst.alt);
+        stack.push_back(inst.next);
+        break;
+      case Op::kJump:
+      case Op::kBeginText:
+      case Op::kEndText:
+        stack.push_back(inst.next);
+        break;
+    }
+  }
+}
+
 bool Program::Search(std::string_view text) const {
   SparseSet current(insts.size());
   SparseSet next(insts.size());
   std::vector<std::uint32_t> stack;
   std::size_t pos = 0;
   for (;;) {
+    if (skip_ && current.Empty()) {
+      while (pos < text.size() && !first_bytes_[static_cast<unsigned char>(text[pos])]) {
+        pos += CharLengthAt(text, pos);
+      }
+      if (pos >= text.size()) return false;
+    }
     // A match may start at every character boundary.
     if (AddThread(*this, current, start, pos, text, stack)) return true;
     if (pos >= text.size()) return false;

@@ -2,6 +2,7 @@
 // state-set simulation that searches a text with it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -51,8 +52,17 @@ class Program {
   std::vector<CharClass> classes;
   std::uint32_t start = 0;
 
+  // Works out which bytes can begin a match; call once the program is complete.
+  void ComputeFirstBytes();
+
   // True when the expression matches a part of `text` starting at any character boundary.
   bool Search(std::string_view text) const;
+
+ private:
+  // While no match is under way, the search skips characters whose first byte cannot start
+  // one. Off when a match may be empty or start with any character.
+  bool skip_ = false;
+  std::array<bool, 256> first_bytes_{};
 };
 
 }  // namespace capsdub::keyword

@@ -76,6 +76,7 @@ TEST(RegexTest, MatchesAsAwkDoesWithDoubleByteCharacters) {
       {"^[" + A + "-" + N + "]$", KA, false},
       {"^[" + KA + "-" + MA + "]$", SO, true},
       {"[a-z]", HW_A, false},
+      {"[a-" + SO + "]", HW_A, true},  // single bytes up to 0xFF sort before ソ
       {"^[\xa0-\xdf]$", HW_A, true},
       // Second bytes that look like operators belong to their character.
       {SO, SO, true},
