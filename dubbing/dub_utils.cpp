@@ -155,14 +155,13 @@ std::string FormatThousands(double value, std::string_view separator, std::size_
   } else {
     digits = "0";
   }
-  std::string grouped;
+  std::string grouped = rounded < 0 ? "-" : "";
   for (std::size_t i = 0; i < digits.size(); ++i) {
     if (i > 0 && (digits.size() - i) % 3 == 0) grouped += separator;
     grouped += digits[i];
   }
-  if (rounded < 0) grouped.insert(0, "-");
-  if (grouped.size() < width) grouped.insert(0, width - grouped.size(), ' ');
-  return grouped;
+  if (grouped.size() >= width) return grouped;
+  return std::string(width - grouped.size(), ' ') + grouped;
 }
 
 }  // namespace capsdub

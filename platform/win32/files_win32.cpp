@@ -1,6 +1,8 @@
 // File-system services on Windows through the W functions; Shift-JIS paths are converted to
 // UTF-16 at this boundary.
 #include <windows.h>
+// windows.h maps SetCurrentDirectory to SetCurrentDirectoryW; the platform function keeps its name.
+#undef SetCurrentDirectory
 
 #include <algorithm>
 #include <string>

@@ -83,7 +83,7 @@ TEST_F(CapsuleCopyTest, JoinsSegmentsByteForByteAroundTheBlockSize) {
     EXPECT_EQ(window.yields, c.blocks + 1 + 1 + 1);
     EXPECT_TRUE(Exists(out_ + "News.sdb"));
     EXPECT_EQ(platform::FileSizeOf(out_ + "News.scx"), 0u);
-    EXPECT_EQ(window.StatusTexts().back(), "News" + Sjis("ダビング終了."));
+    EXPECT_EQ(window.StatusTexts().back(), Sjis("Newsダビング終了."));
     EXPECT_EQ(window.statuses.back().colour, kColourWindowText);
   }
 }
@@ -153,7 +153,7 @@ TEST_F(CapsuleCopyTest, MissingSegmentIsReportedAndSkipped) {
   EXPECT_EQ(copied, 3000);
   EXPECT_EQ(HashFile(out_ + "Gap.mpg"), HashFiles({first, third}));
   EXPECT_TRUE(window_.HasStatus(missing + Sjis("が見つかりません."), kColourRed));
-  EXPECT_EQ(window_.statuses.back().text, "Gap" + Sjis("ダビング終了."));
+  EXPECT_EQ(window_.statuses.back().text, Sjis("Gapダビング終了."));
 }
 
 TEST_F(CapsuleCopyTest, CapsuleWithoutIndexSegmentsGetsAnEmptySsx) {
@@ -241,7 +241,7 @@ TEST_F(CapsuleCopyTest, TakenNameWithoutRenumberingSkipsAndTouchesNothing) {
     const double copied =
         DubCapsule(window, {Segment("0012-001.ssg", 50)}, {}, out + "News.mpg", 0, "0012");
     EXPECT_EQ(copied, 0);
-    EXPECT_EQ(window.statuses.back().text, "News" + Sjis("はダビング済みです."));
+    EXPECT_EQ(window.statuses.back().text, Sjis("Newsはダビング済みです."));
     EXPECT_EQ(window.statuses.back().colour, kColourRed);
     EXPECT_EQ(testing::ReadFileBytes(out + taken + ".mpg"), "old mpg");
     EXPECT_EQ(testing::ReadFileBytes(out + taken + ".ssx"), "old ssx");
@@ -284,7 +284,7 @@ TEST_F(InterruptedCopyTest, StopRemovesThePartialOutput) {
     for (const char* ext : {".mpg", ".ssx", ".sdb", ".scx"}) {
       EXPECT_FALSE(Exists(out_ + "Show" + ext)) << ext;
     }
-    EXPECT_EQ(window.statuses.back().text, "Show" + Sjis("ダビング中断."));
+    EXPECT_EQ(window.statuses.back().text, Sjis("Showダビング中断."));
     EXPECT_EQ(window.statuses.back().colour, kColourRed);
     EXPECT_EQ(window.positions.back(), 0);
     EXPECT_TRUE(window.StopRequested);

@@ -21,7 +21,8 @@ std::string Header(const std::string& tail) {
 
 // A 1024-byte tape record: number, filler with NUL bytes, status digit at offset 452, CR LF.
 std::string TapeRecord(const std::string& number, char fill, char status) {
-  std::string record = number + std::string(1018, fill);
+  std::string record(1022, fill);
+  record.replace(0, number.size(), number);
   record[100] = '\0';
   record[600] = '\0';
   record[452] = status;
@@ -127,7 +128,7 @@ TEST_F(CapsuleRecordTest, DubWritesTheRecordFileAndFinishesEvenWithoutTapeDataba
   testing::WriteFileBytes(host_ + "0012-001.ssg", "media");
   DubCapsule(window_, {host_ + "0012-001.ssg"}, {}, out_ + "T.mpg", 1, "0012");
   EXPECT_EQ(platform::FileSizeOf(out_ + "T.sdb"), 0u);
-  EXPECT_EQ(window_.statuses.back().text, "T" + Sjis("ダビング終了."));
+  EXPECT_EQ(window_.statuses.back().text, Sjis("Tダビング終了."));
 }
 
 }  // namespace

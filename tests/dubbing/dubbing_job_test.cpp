@@ -262,7 +262,7 @@ TEST_F(DubbingJobTest, StoppedDubNeverReachesTheDeletion) {
   const std::string out = scratch_.Folder("out\\");
   window_.save_folder = out;
   window_.check_delete = true;
-  const std::string dubbing_alpha = "Alpha" + Sjis("ダビング中...");
+  const std::string dubbing_alpha = Sjis("Alphaダビング中...");
   window_.on_yield = [&](FakeWindow& w, int) {
     if (!w.statuses.empty() && w.statuses.back().text == dubbing_alpha) ActionSTOPExecute(w);
   };
@@ -327,24 +327,24 @@ TEST(SaveFolderHistory, MostRecentFirstWithoutDuplicatesAtMostTen) {
   EXPECT_TRUE(window.history.empty());
 
   for (int i = 0; i < 11; ++i) {
-    window.save_folder = "F" + std::to_string(i);
+    window.save_folder = std::to_string(i) + "F";
     AddSaveFolderToHistory(window);
   }
   ASSERT_EQ(window.history.size(), 10u);
-  EXPECT_EQ(window.history.front(), "F10");
-  EXPECT_EQ(window.history.back(), "F1");  // F0 pushed out
+  EXPECT_EQ(window.history.front(), "10F");
+  EXPECT_EQ(window.history.back(), "1F");  // 0F pushed out
 
-  window.save_folder = "F5";
+  window.save_folder = "5F";
   AddSaveFolderToHistory(window);
-  EXPECT_EQ(window.history.front(), "F5");
-  EXPECT_EQ(std::count(window.history.begin(), window.history.end(), "F5"), 1);
+  EXPECT_EQ(window.history.front(), "5F");
+  EXPECT_EQ(std::count(window.history.begin(), window.history.end(), "5F"), 1);
   EXPECT_EQ(window.history.size(), 10u);
 
-  window.save_folder = "f5";  // letter case counts
+  window.save_folder = "5f";  // letter case counts
   AddSaveFolderToHistory(window);
-  EXPECT_EQ(window.history[0], "f5");
-  EXPECT_EQ(window.history[1], "F5");
-  EXPECT_EQ(window.save_folder, "f5");
+  EXPECT_EQ(window.history[0], "5f");
+  EXPECT_EQ(window.history[1], "5F");
+  EXPECT_EQ(window.save_folder, "5f");
 }
 
 // The sample host, loaded by the catalogue scan and dubbed in both output forms.

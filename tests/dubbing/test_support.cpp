@@ -31,7 +31,7 @@ ScratchFolder::ScratchFolder() {
 #ifdef _WIN32
   std::filesystem::path base =
       std::filesystem::temp_directory_path() /
-      ("capsdub-dub-" + std::to_string(_getpid()) + "-" + std::to_string(n));
+      (std::to_string(_getpid()) + "-" + std::to_string(n) + "-capsdub-dub");
   std::filesystem::remove_all(base);
   std::filesystem::create_directories(base);
   native_ = base.string();
@@ -149,7 +149,11 @@ void FakeWindow::YieldToUi() {
 }
 
 void FakeWindow::SetProgressRange(int minimum, int maximum) {
-  events.push_back("range:" + std::to_string(minimum) + "-" + std::to_string(maximum));
+  std::string event = "range:";
+  event += std::to_string(minimum);
+  event += '-';
+  event += std::to_string(maximum);
+  events.push_back(event);
 }
 
 void FakeWindow::SetIdleState(bool idle) {

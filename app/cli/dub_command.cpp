@@ -1,0 +1,141 @@
+// capsdub-cli dub: loads the catalogue of a Reel Keeper data folder, selects the capsules
+// named on the command line and runs the dubbing job on them with the console window.
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_options.h"
+#include "app/cli/command_registry.h"
+#include "app/cli/console_window.h"
+#include "catalogue/scan.h"
+#include "dubbing/capsule_deleter.h"
+#include "dubbing/dubbing_job.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace capsdub::cli {
+namespace {
+
+constexpr char kUsage[] =
+    "  dub --host FOLDER [--drive D=/path ...] --to FOLDER [--cabinet-form] [--renumber]\n"
+    "      NUMBER...\n"
+    "      Dubs the capsules with these numbers into the save folder --to, in the order the\n"
+    "      scan found them: the .mpg named after the title (--cabinet-form: after the\n"
+    "      number), with .ssx, .sdb and .scx. An existing output name is skipped unless\n"
+    "      --renumber is given. Exit status 0 only when every capsule was dubbed and passed\n"
+    "      the size check.";
+
+int Fail(const std::string& message, bool usage = false) {
+  std::fprintf(stderr, "capsdub-cli dub: %s\n", message.c_str());
+  if (usage) std::fprintf(stderr, "usage:\n%s\n", kUsage);
+  return 2;
+}
+
+int RunDub(const std::vector<std::string>& args) {
+  HostOptions host;
+  std::string save_folder;
+  bool save_folder_given = false;
+  bool cabinet_form = false;
+  bool renumber = false;
+  std::vector<std::string> numbers;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string error;
+    if (TakeHostOption(args, i, host, error)) {
+      if (!error.empty()) return Fail(error);
+    } else if (args[i] == "--to") {
+      if (i + 1 >= args.size()) return Fail("--to needs a folder", true);
+      if (!ArgumentToSjis(args[++i], save_folder)) {
+        return Fail("the save folder cannot be written in Shift-JIS: " + args[i]);
+      }
+      save_folder_given = true;
+    } else if (args[i] == "--cabinet-form") {
+      cabinet_form = true;
+    } else if (args[i] == "--renumber") {
+      renumber = true;
+    } else if (args[i].size() > 1 && args[i][0] == '-') {
+      return Fail("unknown option '" + args[i] + "'", true);
+    } else {
+      std::string number;
+      if (!ArgumentToSjis(args[i], number)) return Fail("bad capsule number: " + args[i]);
+      numbers.push_back(number);
+    }
+  }
+  if (!host.host_given) return Fail("--host FOLDER is required", true);
+  if (!save_folder_given) return Fail("--to FOLDER is required", true);
+  if (numbers.empty()) return Fail("no capsule numbers given", true);
+  if (!platform::FolderExists(save_folder)) {
+    return Fail("the save folder does not exist: " + platform::SjisToUtf8(save_folder));
+  }
+
+  ConsoleWindow window;
+  Catalogue& catalogue = window.catalogue();
+  catalogue.PathReelKeeper = host.host;
+  LoadCatalogue(catalogue, window);
+  if (window.StopRequested) return Fail("interrupted");
+
+  std::set<std::string> unknown;
+  for (const std::string& number : numbers) {
+    bool found = false;
+    for (const CatalogueRow& row : catalogue.Table1.rows()) {
+      if (row.FileName == number) {
+        catalogue.Selection.insert(row.id);
+        found = true;
+        break;
+      }
+    }
+    if (!found) unknown.insert(number);
+  }
+  for (const std::string& number : unknown) {
+    PrintErr("capsdub-cli dub: no capsule " + number + " in the catalogue\n");
+  }
+  if (!unknown.empty()) return 1;
+
+  window.set_save_folder(save_folder);
+  window.set_output_form(cabinet_form ? OutputForm::kExternalCabinet : OutputForm::kMpegFile);
+  window.NumberDuplicates = renumber;
+  UnavailableCapsuleDeleter deleter;  // the console never deletes
+  try {
+    ActionExportExecute(window, deleter);
+  } catch (const std::exception& e) {
+    PrintErr(std::string("error: ") + e.what() + "\n");
+    return 1;
+  }
+
+  // Every selected capsule must have been copied whole: not skipped, not stopped, and with
+  // more whole kilobytes than the catalogue size, the check that guards deletion.
+  int failures = 0;
+  std::set<std::string> done;
+  for (const ConsoleWindow::Result& r : window.results()) {
+    done.insert(r.number);
+    std::string problem;
+    if (r.stopped) {
+      problem = "stopped";
+    } else if (r.copied == 0) {
+      problem = "nothing copied (output name taken, or no segment files)";
+    } else if (!PassesSizeCheck(r.copied, r.catalogue_size)) {
+      problem = "size check failed (" + std::to_string(static_cast<long long>(r.copied)) +
+                " bytes copied, catalogue size " +
+                std::to_string(static_cast<long long>(r.catalogue_size)) + " KB)";
+    }
+    if (!problem.empty()) {
+      PrintErr("capsdub-cli dub: capsule " + r.number + ": " + problem + "\n");
+      ++failures;
+    }
+  }
+  for (RowId id : catalogue.Selection) {
+    const CatalogueRow* row = catalogue.Table1.FindById(id);
+    if (row != nullptr && done.count(row->FileName) == 0) {
+      PrintErr("capsdub-cli dub: capsule " + row->FileName + ": not dubbed\n");
+      ++failures;
+    }
+  }
+  if (failures > 0) return 1;
+  std::fprintf(stderr, "%zu capsules dubbed\n", window.results().size());
+  return 0;
+}
+
+const bool registered = RegisterCommand({"dub", kUsage, &RunDub});
+
+}  // namespace
+}  // namespace capsdub::cli
