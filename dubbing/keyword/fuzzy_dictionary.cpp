@@ -170,10 +170,6 @@ std::size_t StoredGroupCount() {
   return kStoredGroups.size();
 }
 
-std::string_view StoredGroupText(std::size_t index) {
-  return kStoredGroups.at(index);
-}
-
 std::vector<std::string> ParseStoredGroup(std::string_view line) {
   std::vector<std::string> items;
   std::string item;

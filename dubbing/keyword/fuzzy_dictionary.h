@@ -18,9 +18,8 @@ struct FuzzyGroup {
 // The groups in dictionary order, parsed from their stored text on first use.
 const std::vector<FuzzyGroup>& FuzzyGroups();
 
-// The stored lines, one per group, as kept in the program (Shift-JIS).
+// Number of stored lines, one per group.
 std::size_t StoredGroupCount();
-std::string_view StoredGroupText(std::size_t index);
 
 // Reads one stored line: items separated by commas; an item in double quotes may hold commas
 // and blanks, and "" inside it stands for one double quote. Text after a closing quote up to

@@ -1,6 +1,7 @@
 // Keyword filters of the batch: a keyword matches a text when it occurs in it unchanged, or
 // when it matches as an expression in which every ordinary character also stands for its fuzzy
-// equivalents (see fuzzy_dictionary.h). All strings are Shift-JIS.
+// equivalents (see fuzzy_dictionary.h). All strings are Shift-JIS. Fuzzy matching
+// (UseFuzzyCharDic) is always on; there is no synonym dictionary (UseSynonymDic stays off).
 #pragma once
 
 #include <string>

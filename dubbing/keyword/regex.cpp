@@ -2,7 +2,6 @@
 #include "dubbing/keyword/regex.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 #include <vector>
 
