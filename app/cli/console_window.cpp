@@ -67,9 +67,10 @@ void ConsoleWindow::ClearProgressLine() {
 void ConsoleWindow::DrawProgressLine() {
   if (!terminal_) return;
   const std::uint64_t now = platform::MonotonicMs();
-  // At most five redraws a second, and always the full bar.
-  if (line_shown_ && now - drawn_ms_ < 200 && position_ < 100) return;
+  // At most five redraws a second, unless the percentage changed.
+  if (line_shown_ && now - drawn_ms_ < 200 && position_ == drawn_position_) return;
   drawn_ms_ = now;
+  drawn_position_ = position_;
   constexpr int kWidth = 30;
   const int filled = position_ * kWidth / 100;
   const double seconds = static_cast<double>(now - started_ms_) / 1000;
@@ -98,12 +99,9 @@ void ConsoleWindow::SetProgressRange(int, int) {
 }
 
 void ConsoleWindow::SetProgressPosition(int position) {
+  // Drawn with the byte count that follows it.
   position_ = position;
-  if (position == 0) {
-    ClearProgressLine();
-    return;
-  }
-  DrawProgressLine();
+  if (position == 0) ClearProgressLine();
 }
 
 void ConsoleWindow::ShowCopiedBytes(double bytes) {

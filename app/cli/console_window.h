@@ -69,6 +69,7 @@ class ConsoleWindow : public DubbingWindow {
   bool terminal_ = false;    // standard error is a terminal
   bool line_shown_ = false;  // a progress line is on screen
   int position_ = 0;
+  int drawn_position_ = -1;  // percentage of the progress line on screen
   double bytes_ = 0;
   std::uint64_t started_ms_ = 0;  // start of the running capsule copy
   std::uint64_t drawn_ms_ = 0;    // last redraw of the progress line

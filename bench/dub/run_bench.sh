@@ -31,7 +31,7 @@ seconds() {  # wall seconds of a command
 }
 median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 
-cat_times=() native_times=() native_inner=() native_peak=0
+cat_times=() dd_times=() native_times=() native_inner=() native_peak=0
 wine_times=() wine_inner=() wine_peak=0
 if [[ -n "$windows" ]]; then
   export WINEPREFIX=${WINEPREFIX:-$top/.wine} WINEDEBUG=-all
@@ -42,6 +42,10 @@ fi
 for ((r = 1; r <= rounds; r++)); do
   cat_times+=("$(seconds sh -c 'cat "$@" > "'"$work"'/out/cat.mpg"' cat "${segs[@]}")")
   rm -f "$work/out/cat.mpg"; sync
+  # The same read/write loop with the same block size as the copy (cat itself copies inside
+  # the kernel with copy_file_range where it can).
+  dd_times+=("$(seconds sh -c 'for f; do dd if="$f" bs=8000000 status=none; done > "'"$work"'/out/dd.mpg"' dd "${segs[@]}")")
+  rm -f "$work/out/dd.mpg"; sync
   native_times+=("$(seconds "$native" dub "$work/host/" "$segments" "$work/out/")")
   read -r inner peak _ < "$work/last.txt"
   native_inner+=("$inner"); ((peak > native_peak)) && native_peak=$peak
@@ -56,15 +60,19 @@ done
 
 bytes=$(cat "${segs[@]}" | wc -c)
 c=$(printf '%s\n' "${cat_times[@]}" | median)
+d=$(printf '%s\n' "${dd_times[@]}" | median)
 n=$(printf '%s\n' "${native_times[@]}" | median)
 ni=$(printf '%s\n' "${native_inner[@]}" | median)
 printf 'capsule: %d bytes in %d media segments and 1 index segment, %d rounds\n' "$bytes" "$segments" "$rounds"
 printf 'cat:           %.3f s\n' "$c"
+printf 'dd bs=8000000: %.3f s  throughput vs cat %.3f\n' "$d" "$(echo "$c / $d" | bc -l)"
 printf 'native dub:    %.3f s (copy alone %.3f s)  throughput vs cat %.3f (copy alone %.3f)  peak %d KiB\n' \
   "$n" "$ni" "$(echo "$c / $n" | bc -l)" "$(echo "$c / $ni" | bc -l)" "$native_peak"
+printf '               throughput vs dd %.3f\n' "$(echo "$d / $n" | bc -l)"
 if [[ -n "$windows" ]]; then
   w=$(printf '%s\n' "${wine_times[@]}" | median)
   wi=$(printf '%s\n' "${wine_inner[@]}" | median)
   printf 'Wine dub:      %.3f s (copy alone %.3f s)  throughput vs cat %.3f (copy alone %.3f)  peak %d KiB\n' \
     "$w" "$wi" "$(echo "$c / $w" | bc -l)" "$(echo "$c / $wi" | bc -l)" "$wine_peak"
+  printf '               throughput vs dd %.3f (copy alone %.3f)\n' "$(echo "$d / $w" | bc -l)" "$(echo "$d / $wi" | bc -l)"
 fi
