@@ -89,7 +89,7 @@ void PrintTsv(const Catalogue& catalogue) {
 }
 
 void PrintTable(const Catalogue& catalogue) {
-  const std::size_t widths[] = {4, kTitleColumns, 14, 24, kChannelColumns, 0};
+  const std::size_t widths[] = {4, kTitleColumns, 15, 24, kChannelColumns, 0};
   std::string header;
   for (std::size_t c = 0; c < 6; ++c) {
     header += widths[c] ? Fit(kTitles[c], widths[c], c == 2) + "  " : std::string(kTitles[c]);
@@ -97,7 +97,7 @@ void PrintTable(const Catalogue& catalogue) {
   PrintOut(header + "\n");
   for (const CatalogueRow& row : catalogue.Table1.rows()) {
     std::string line = Fit(row.FileName, 4) + "  " + Fit(row.Title, kTitleColumns) + "  " +
-                       Fit(FormatThousands(row.FileSize), 14, true) + "  " +
+                       Fit(FormatThousands(row.FileSize), 15, true) + "  " +
                        Fit(FormatCatalogueDate(row.FileDateTime), 24) + "  " +
                        Fit(row.Channel, kChannelColumns) + "  " + row.TapeLibName;
     while (!line.empty() && line.back() == ' ') line.pop_back();
