@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "hostlibs/store/tape_record.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 namespace capsdub::hoststore {
@@ -175,6 +176,11 @@ void WriteSampleStandIn(std::string_view host, const Minute& now) {
   media.free_bytes = std::uint64_t{120} * 1000 * 1000 * 1000;
   WriteMediaSettings(host, media);
   AddSampleReservations(host, channels, now, 3);
+}
+
+void WriteSampleStandIn(std::string_view host) {
+  const CivilDateTime now = DecodeDateTime(platform::Now());
+  WriteSampleStandIn(host, Minute{now.year, now.month, now.day, now.hour, now.minute});
 }
 
 }  // namespace capsdub::hoststore

@@ -37,5 +37,7 @@ std::vector<Reservation> AddSampleReservations(std::string_view host,
 // What the sample-data generator adds to a host: SampleChannels, default media settings with a
 // fixed free space, and three reservations after `now`.
 void WriteSampleStandIn(std::string_view host, const Minute& now);
+// The same with the reservations after the current local time.
+void WriteSampleStandIn(std::string_view host);
 
 }  // namespace capsdub::hoststore

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hostlibs/store/store_writer.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/posix_paths.h"
@@ -26,7 +27,7 @@ using capsdub::samplegen::SizeScale;
 
 constexpr const char* kUsage =
     "usage: rk-samplegen --out HOSTFOLDER [--seed N] [--capsules N] [--media LETTERS]\n"
-    "                    [--drive D=/path ...] [--tiny|--small|--large] [--plain]\n"
+    "                    [--drive D=/path ...] [--tiny|--small|--large] [--plain] [--standin]\n"
     "  --out       the host folder in Windows form with its drive letter, e.g. "
     "'D:\\Reel Keeper\\'\n"
     "  --seed      seed of the random host (default 1)\n"
@@ -36,7 +37,9 @@ constexpr const char* kUsage =
     "  --tiny      segments of a few hundred bytes (catalogue benchmarks)\n"
     "  --small     segment sizes divided by 1000 (quick tests)\n"
     "  --large     segments of tens of megabytes (copy benchmarks)\n"
-    "  --plain     only ordinary capsules: no empty slots, zero sizes or orphan files\n";
+    "  --plain     only ordinary capsules: no empty slots, zero sizes or orphan files\n"
+    "  --standin   also the stand-in host libraries' channel table, media settings and three\n"
+    "              reservations on the days after today (RKDB\\StandIn)\n";
 
 struct Arguments {
   std::string out;  // Shift-JIS
@@ -46,6 +49,7 @@ struct Arguments {
   std::vector<std::pair<char, std::string>> drives;  // letter, POSIX folder
   SizeScale scale = SizeScale::kNormal;
   bool plain = false;
+  bool standin = false;
 };
 
 [[noreturn]] void BadArgument(const std::string& message) {
@@ -131,6 +135,8 @@ Arguments Parse(const std::vector<std::string>& args) {
       a.scale = SizeScale::kLarge;
     } else if (arg == "--plain") {
       a.plain = true;
+    } else if (arg == "--standin") {
+      a.standin = true;
     } else {
       BadArgument("unknown argument: " + arg);
     }
@@ -177,6 +183,7 @@ int main(int argc, char** argv) {
     const capsdub::samplegen::HostSpec spec =
         capsdub::samplegen::RandomHost(args.seed, args.capsules, options);
     capsdub::samplegen::WriteHost(args.out, spec);
+    if (args.standin) capsdub::hoststore::WriteSampleStandIn(args.out);
 
     std::size_t records = 0;
     std::size_t files = 0;
