@@ -317,3 +317,43 @@ TEST_F(RecorderTest, DiskSpaceFollowsTheMediaRates) {
 
 }  // namespace
 }  // namespace capsdub::hostsim
+
+namespace capsdub::hostsim {
+namespace {
+
+TEST(SampleStandIn, ReservationsGoIntoCapsulesOfTheirOwn) {
+  standin_test::TempHost temp;
+  temp.WriteSample();
+  const std::set<std::string> listed = ListedNumbers(LoadHostCatalogue(temp.host()));
+  hoststore::WriteSampleStandIn(temp.host(), {2030, 12, 31, 22, 0});
+
+  Recorder recorder(temp.host());
+  std::vector<hoststore::Channel> channels;
+  ASSERT_EQ(recorder.GetChannels(channels), kOk);
+  EXPECT_EQ(channels, hoststore::SampleChannels());
+  std::int32_t id = 0;
+  ASSERT_EQ(recorder.FirstReserve(&id), kOk);
+  std::set<std::int32_t> capsules;
+  while (id != 0) {
+    hoststore::Reservation r;
+    ASSERT_EQ(recorder.GetReserve(id, r), kOk);
+    EXPECT_LT(hoststore::MinutesSinceEpoch({2030, 12, 31, 22, 0}),
+              hoststore::MinutesSinceEpoch(r.start));
+    EXPECT_TRUE(r.disk_area);
+    TapeInfo tape;
+    ASSERT_EQ(recorder.GetTape(r.capsule, tape), kOk);
+    EXPECT_EQ(tape.state_a, 1);
+    EXPECT_EQ(tape.start, r.start);
+    capsules.insert(r.capsule);
+    ASSERT_EQ(recorder.NextReserve(id, &id), kOk);
+  }
+  // Numbers in use, the orphan capsule 0003 included, are avoided.
+  EXPECT_EQ(capsules, (std::set<std::int32_t>{4, 6, 7}));
+  EXPECT_EQ(ListedNumbers(LoadHostCatalogue(temp.host())), listed);
+  hoststore::MediaSettings media;
+  media.free_bytes = std::uint64_t{120} * 1000 * 1000 * 1000;
+  EXPECT_EQ(hoststore::ParseMediaSettings(temp.Read("RKDB\\StandIn\\media.txt")).value, media);
+}
+
+}  // namespace
+}  // namespace capsdub::hostsim
