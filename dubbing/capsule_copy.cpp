@@ -79,10 +79,16 @@ class SegmentCopier {
     platform::File input = platform::File::OpenForRead(segment, platform::ShareMode::kReadWrite);
     if (!input.is_open()) throw platform::IoError(segment + ": cannot open for reading");
     std::uint64_t position = 0;
+    std::uint64_t known_size = 0;  // the size last asked of the system
     std::uint64_t blocks = 0;
-    // The end is taken from the file's current size before every block, so a segment that
-    // grows while it is copied is followed, and one of exactly one block is read once.
-    while (!window_.StopRequested && position < input.Size()) {
+    // The copy ends where the file ends at that moment: a segment that grows while it is
+    // copied is followed, and one of exactly one block is read once. The size is asked again
+    // only when the copy has reached the size known so far.
+    while (!window_.StopRequested) {
+      if (position >= known_size) {
+        known_size = input.Size();
+        if (position >= known_size) break;
+      }
       const std::size_t got = input.Read(buffer_, kCopyBlockSize);
       if (got == 0) break;  // the file shrank meanwhile
       output.Write(buffer_, got);

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "catalogue/host_files.h"
 #include "dubbing/dub_utils.h"
 #include "dubbing/dubbing_job.h"
 #include "platform/fault_injection.h"
 #include "platform/files.h"
+#include "platform/posix_paths.h"
 #include "tests/dubbing/test_support.h"
 
 namespace capsdub {
@@ -142,6 +144,21 @@ TEST_F(CapsuleCopyTest, CatalogueSizeZeroShowsAFullBarWhileCopying) {
   CurrentTitle("Zero");
   Dub({Segment("0012-001.ssg", 10)}, {}, out_ + "Zero.mpg", 0);
   EXPECT_EQ(window_.positions, (std::vector<int>{0, 100, 0}));
+}
+
+TEST_F(CapsuleCopyTest, SegmentThatGrowsWhileCopiedIsFollowedToItsNewEnd) {
+  CurrentTitle("Live");
+  const std::string segment = Segment("0012-001.ssg", kBlock + 10);
+  window_.on_yield = [&](FakeWindow&, int n) {
+    // The host goes on recording into the segment that is being copied.
+    if (n == 1 || n == 2) {
+      std::ofstream append(platform::HostPath(segment), std::ios::binary | std::ios::app);
+      append << std::string(kBlock / 2, static_cast<char>('a' + n));
+    }
+  };
+  const double copied = Dub({segment}, {}, out_ + "Live.mpg");
+  EXPECT_EQ(copied, static_cast<double>(2 * kBlock + 10));
+  EXPECT_EQ(HashFile(out_ + "Live.mpg"), HashFile(segment));
 }
 
 TEST_F(CapsuleCopyTest, MissingSegmentIsReportedAndSkipped) {
