@@ -1,0 +1,54 @@
+#!/bin/bash
+# capsdub-cli dub end to end on a generated sample host: dubs two capsules, refuses an unknown
+# number, skips existing names without --renumber, renumbers in the external cabinet form.
+#   cli_dub_test.sh RUNNER CAPSDUB_CLI RK_SAMPLEGEN WORK_FOLDER
+# RUNNER is empty for native programs or the Wine runner for Windows ones (paths are then
+# given to the programs in Windows form).
+set -uo pipefail
+runner=$1 cli=$2 samplegen=$3 work=$4
+rm -rf "$work"
+mkdir -p "$work/D" "$work/out"
+trap 'rm -rf "$work"' EXIT
+
+run() { if [[ -n "$runner" ]]; then "$runner" "$@"; else "$@"; fi; }
+if [[ -n "$runner" ]]; then
+  host="$("$runner" winepath -w "$work/D/" 2>/dev/null | tr -d '\r')Reel Keeper\\"
+  out=$("$runner" winepath -w "$work/out" 2>/dev/null | tr -d '\r')
+  drives=(--media "${host:0:1}")
+else
+  host='D:\Reel Keeper\'
+  out=$work/out
+  drives=(--drive "D=$work/D")
+fi
+fail() { echo "FAIL: $*"; exit 1; }
+
+run "$samplegen" --out "$host" "${drives[@]}" --capsules 6 --small --plain > /dev/null ||
+  fail "sample host not written"
+[[ -n "$runner" ]] && drives=()
+list=$(run "$cli" list --host "$host" "${drives[@]}" --tsv 2>/dev/null) || fail "list"
+mapfile -t numbers < <(tail -n +2 <<< "$list" | cut -f1 | head -2)
+[[ ${#numbers[@]} -eq 2 ]] || fail "fewer than two capsules listed"
+
+dub() { run "$cli" dub --host "$host" "${drives[@]}" --to "$out" "$@" 2>&1; }
+
+text=$(dub "${numbers[@]}"); status=$?
+[[ $status -eq 0 ]] || fail "first dub exited $status: $text"
+grep -q "2 capsules dubbed" <<< "$text" || fail "first dub: $text"
+[[ $(ls "$work/out"/*.mpg | wc -l) -eq 2 ]] || fail "two .mpg files expected"
+
+text=$(dub "${numbers[0]}" 9999); status=$?
+[[ $status -ne 0 ]] && grep -q "no capsule 9999" <<< "$text" || fail "unknown number: $status $text"
+
+text=$(dub "${numbers[0]}"); status=$?
+[[ $status -ne 0 ]] && grep -q "はダビング済みです." <<< "$text" || fail "skip: $status $text"
+
+text=$(dub --cabinet-form --renumber "${numbers[@]}"); status=$?
+[[ $status -eq 0 ]] || fail "cabinet form exited $status: $text"
+for n in "${numbers[@]}"; do
+  [[ -f "$work/out/$n.mpg" && -f "$work/out/$n.sdb" && -f "$work/out/$n.scx" ]] ||
+    fail "cabinet form: $n.mpg and companions expected"
+done
+text=$(dub --cabinet-form --renumber "${numbers[0]}"); status=$?
+[[ $status -eq 0 && -f "$work/out/0001.mpg" ]] || fail "renumbered 0001.mpg expected: $text"
+cmp -s "$work/out/0001.mpg" "$work/out/${numbers[0]}.mpg" || fail "renumbered copy differs"
+echo "capsdub-cli dub: all checks passed"
