@@ -378,10 +378,14 @@ std::int32_t __cdecl RVCREvalBroadcastMessage(LPARAM lparam, WPARAM* wparam, LPA
     if (wparam == nullptr || event == nullptr || message == nullptr) {
       return state.Error(hostsim::kBadArgument, "null output");
     }
+    // The outputs are always written: a caller that acts on *event without looking at the
+    // status then sees no event rather than the undecoded value.
+    *wparam = 0;
     if ((lparam & ~LPARAM{0xFFFF}) != kStandInBroadcastTag) {
+      *event = 0;
+      *message = 0;
       return state.Error(hostsim::kBadArgument, "not a broadcast of this recorder");
     }
-    *wparam = 0;
     *event = lparam & 0xFFFF;
     *message = kRvcrBroadcastMessage;
     return hostsim::kOk;

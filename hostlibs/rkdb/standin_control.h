@@ -11,7 +11,8 @@
 extern "C" {
 
 // The broadcast's lParam carries this tag in bits 16-31 and the event in bits 0-15;
-// RVCREvalBroadcastMessage accepts only tagged values.
+// RVCREvalBroadcastMessage accepts only tagged values (for any other it writes event 0 and
+// returns 6).
 constexpr LPARAM kStandInBroadcastTag = 0x52480000;
 
 // The next call of `function` (an export name such as "RVCRCreateTape" or "CHDB_Open")

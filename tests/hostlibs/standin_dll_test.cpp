@@ -417,6 +417,7 @@ TEST_F(StandInDll, BroadcastReachesTheModeZeroWindow) {
   LPARAM e = 24;
   UINT m = 0;
   EXPECT_EQ(RVCREvalBroadcastMessage(24, &w, &e, &m), 6);
+  EXPECT_EQ(e, 0);  // an undecodable value yields no event, not itself
   EXPECT_EQ(RVCRDBClose(notify), 0);
   EXPECT_EQ(StandInSendBroadcast(24), 2);
   RemovePropW(notify, kProperty);
