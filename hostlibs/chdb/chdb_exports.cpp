@@ -3,6 +3,8 @@
 // the stand-in RKDB.dll's test controls.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <mutex>

@@ -3,6 +3,8 @@
 // everything and answers with a status.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <map>

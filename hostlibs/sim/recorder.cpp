@@ -452,7 +452,7 @@ Status Recorder::CreateReserve(const hoststore::Minute& start, const hoststore::
 
   std::string record(tape.Record(*slot));
   hoststore::TapeExtras extras =
-      hoststore::ReadTapeRecord(record).extras.value_or(hoststore::TapeExtras{0, 0, 1, 0, 0});
+      hoststore::ReadTapeRecord(record).extras.value_or(hoststore::TapeExtras{});
   const std::uint64_t total =
       media.free_bytes ? *media.free_bytes : platform::FreeBytes(host_).value_or(0);
   const std::uint64_t held = ReservedBytes(reservations, tape, media);

@@ -270,6 +270,18 @@ TEST_F(RecorderTest, ReservationsAndTheirCapsules) {
   EXPECT_EQ(next, 0);
 }
 
+TEST_F(RecorderTest, ReservationIntoARecordedCapsuleKeepsItsState) {
+  std::int32_t id = 0;
+  ASSERT_EQ(recorder_.CreateReserve({2030, 1, 2, 3, 4}, {2030, 1, 2, 4, 4}, 1, 6, "Six", &id), kOk);
+  TapeInfo tape;
+  ASSERT_EQ(recorder_.GetTape(1, tape), kOk);
+  EXPECT_EQ(tape.state_a, 0);
+  EXPECT_EQ(tape.mode, 0);
+  EXPECT_EQ(tape.start, (hoststore::Minute{2030, 1, 2, 3, 4}));
+  EXPECT_EQ(tape.channel, 6);
+  EXPECT_EQ(tape.memo, "first memo");
+}
+
 TEST_F(RecorderTest, ReservationRefusals) {
   std::int32_t id = 0;
   const hoststore::Minute start{2030, 5, 4, 9, 5};
