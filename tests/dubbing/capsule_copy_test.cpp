@@ -140,12 +140,6 @@ TEST(ProgressPosition, NearestPercentHalvesToEvenAtMostFull) {
   }
 }
 
-TEST_F(CapsuleCopyTest, CatalogueSizeZeroShowsAFullBarWhileCopying) {
-  CurrentTitle("Zero");
-  Dub({Segment("0012-001.ssg", 10)}, {}, out_ + "Zero.mpg", 0);
-  EXPECT_EQ(window_.positions, (std::vector<int>{0, 100, 0}));
-}
-
 TEST_F(CapsuleCopyTest, SegmentThatGrowsWhileCopiedIsFollowedToItsNewEnd) {
   CurrentTitle("Live");
   const std::string segment = Segment("0012-001.ssg", kBlock + 10);

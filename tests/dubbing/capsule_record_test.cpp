@@ -122,14 +122,5 @@ TEST_F(CapsuleRecordTest, MissingOrBusyTapeDatabaseLeavesTheFileEmpty) {
   EXPECT_TRUE(window_.HasStatus(Sjis("ReelKeeperデータが見つかりません。"), kColourRed));
 }
 
-TEST_F(CapsuleRecordTest, DubWritesTheRecordFileAndFinishesEvenWithoutTapeDatabase) {
-  platform::DeleteFileAt(TapeDatabasePath(host_));
-  window_.table.CurrentRow = testing::AddRow(window_.table, "0012", "T", 0);
-  testing::WriteFileBytes(host_ + "0012-001.ssg", "media");
-  DubCapsule(window_, {host_ + "0012-001.ssg"}, {}, out_ + "T.mpg", 1, "0012");
-  EXPECT_EQ(platform::FileSizeOf(out_ + "T.sdb"), 0u);
-  EXPECT_EQ(window_.statuses.back().text, Sjis("Tダビング終了."));
-}
-
 }  // namespace
 }  // namespace capsdub

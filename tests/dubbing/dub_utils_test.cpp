@@ -55,36 +55,18 @@ TEST(Unquote, RemovesOnePairOfQuotesAndUndoublesInnerOnes) {
   for (const auto& c : cases) EXPECT_EQ(Unquote(c.text), c.expected) << c.text;
 }
 
-TEST(PathPieces, SplitFolderNameAndExtensionDoubleByteAware) {
-  const std::string table = Sjis("表");  // ends in 0x5C
+TEST(PathPieces, ASecondByte0x5CIsNoSeparator) {
+  const std::string table = Sjis("表");  // 0x95 0x5C
   EXPECT_EQ(FolderOf("D:\\out\\" + table + ".mpg"), "D:\\out\\");
   EXPECT_EQ(FileNameOf("D:\\out\\" + table + ".mpg"), table + ".mpg");
   EXPECT_EQ(FolderOf(table + ".mpg"), "");
-  EXPECT_EQ(FolderOf("D:" + table), "D:");
-  EXPECT_EQ(FolderOf("/tmp/x/a.mpg"), "/tmp/x/");
-  EXPECT_EQ(ChangeExtension("D:\\out\\News.mpg", ".ssx"), "D:\\out\\News.ssx");
-  EXPECT_EQ(ChangeExtension("D:\\o.ut\\News", ".sdb"), "D:\\o.ut\\News.sdb");
+  EXPECT_EQ(ChangeExtension("D:\\o.ut\\" + table, ".sdb"), "D:\\o.ut\\" + table + ".sdb");
   EXPECT_EQ(ChangeExtension("D:\\out\\.mpg", ""), "D:\\out\\");
-  EXPECT_EQ(ChangeExtension("a.b.mpg", ".scx"), "a.b.scx");
   EXPECT_EQ(WithoutTrailingSeparator("D:\\out\\"), "D:\\out");
   EXPECT_EQ(WithoutTrailingSeparator("D:\\"), "D:\\");
-  EXPECT_EQ(WithoutTrailingSeparator(""), "");
   EXPECT_EQ(WithoutTrailingSeparator("D:\\" + table), "D:\\" + table);
-  EXPECT_EQ(WithTrailingBackslash("D:\\out"), "D:\\out\\");
   EXPECT_EQ(WithTrailingBackslash("D:\\out\\"), "D:\\out\\");
   EXPECT_EQ(WithTrailingBackslash("D:\\" + table), "D:\\" + table + "\\");
-  EXPECT_EQ(WithTrailingBackslash(""), "\\");
-}
-
-TEST(FormatThousands, GroupsRoundsAndAligns) {
-  EXPECT_EQ(FormatThousands(0, ","), "0");
-  EXPECT_EQ(FormatThousands(999, ","), "999");
-  EXPECT_EQ(FormatThousands(1000, ","), "1,000");
-  EXPECT_EQ(FormatThousands(1234567, "."), "1.234.567");
-  EXPECT_EQ(FormatThousands(1234567.5, ","), "1,234,568");
-  EXPECT_EQ(FormatThousands(2.5, ","), "3");
-  EXPECT_EQ(FormatThousands(12345, ",", 10), "    12,345");
-  EXPECT_EQ(FormatThousands(12345678901.0, ",", 10), "12,345,678,901");
 }
 
 TEST(WaitSeconds, StepsOfTenMillisecondsWithAYieldEach) {
