@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds CapsDub for Linux, writes a sample Reel Keeper data folder
-# (two media, D and E, under sample/) and runs the main job on it.
+# (two media, D and E, under sample/), lists its catalogue and dubs its three newest capsules
+# into sample/out (the main job).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -13,5 +14,12 @@ mkdir -p sample/D sample/E
 drives=(--drive D=sample/D --drive E=sample/E)
 "$bin/tools/samplegen/rk-samplegen" "${drives[@]}" --out 'D:\Reel Keeper\' --media DE \
   --seed 1 --capsules 12 --small
+cli="$bin/app/cli/capsdub-cli"
 echo "== The catalogue of the sample data ==" >&2
-"$bin/app/cli/capsdub-cli" list --host 'D:\Reel Keeper\' "${drives[@]}"
+"$cli" list --host 'D:\Reel Keeper\' "${drives[@]}"
+mapfile -t newest < <("$cli" list --host 'D:\Reel Keeper\' "${drives[@]}" --tsv 2>/dev/null |
+                      awk -F '\t' 'NR > 1 && NR <= 4 { print $1 }')
+echo "== Dubbing capsules ${newest[*]} into sample/out ==" >&2
+mkdir -p sample/out
+"$cli" dub --host 'D:\Reel Keeper\' "${drives[@]}" --to sample/out --renumber "${newest[@]}"
+ls -l sample/out
