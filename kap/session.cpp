@@ -31,7 +31,8 @@ LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
   WPARAM event_wparam = wparam;
   LPARAM event = lparam;
   UINT event_message = message;
-  RVCREvalBroadcastMessage(lparam, &event_wparam, &event, &event_message);
+  // A message the database library cannot decode carries no event.
+  if (RVCREvalBroadcastMessage(lparam, &event_wparam, &event, &event_message) != 0) return 1;
   if (event == kRvcrEventRecordingStarted) {
     State().recording = 1;
   } else if (event == kRvcrEventRecordingEnded) {
