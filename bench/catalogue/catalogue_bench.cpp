@@ -53,10 +53,11 @@ std::uint64_t PeakMemoryKb() {
 
 [[noreturn]] void Usage() {
   std::fputs(
-      "usage: catalogue_bench --host FOLDER [--drive L=/path ...] [--repeat N]\n"
+      "usage: catalogue_bench --host FOLDER [--drive L=/path ...] [--repeat N] [--phases 1]\n"
       "Loads the catalogue of the host N times (default 5) and prints one line:\n"
       "rows=R records=T first_ms=F best_ms=B median_ms=M base_kb=K peak_kb=P\n"
-      "media_ms=.. tape_ms=.. cabinet_ms=.. scan_ms=.. (one more load, phase by phase)\n",
+      "and with --phases 1, from one more load, phase by phase:\n"
+      "media_ms=.. tape_ms=.. cabinet_ms=.. scan_ms=..\n",
       stderr);
   std::exit(2);
 }
@@ -66,6 +67,7 @@ std::uint64_t PeakMemoryKb() {
 int main(int argc, char** argv) {
   std::string host;
   int repeat = 5;
+  bool with_phases = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (i + 1 >= argc) Usage();
@@ -74,6 +76,8 @@ int main(int argc, char** argv) {
       host = value;
     } else if (arg == "--drive" && value.size() > 2 && value[1] == '=') {
       capsdub::platform::SetDriveFolder(value[0], value.substr(2));
+    } else if (arg == "--phases") {
+      with_phases = value == "1";
     } else if (arg == "--repeat") {
       repeat = std::max(1, std::atoi(value.c_str()));
     } else {
@@ -98,9 +102,9 @@ int main(int argc, char** argv) {
     rows = catalogue.Table1.size();
     records = catalogue.Table2.rows().size();
   }
-  // One more load, phase by phase, to show where the time goes.
+  // With --phases, one more load, phase by phase, to show where the time goes.
   double phases[4] = {};
-  {
+  if (with_phases) {
     capsdub::Catalogue catalogue;
     catalogue.PathReelKeeper = host;
     auto timed = [&](double& ms, auto&& step) {

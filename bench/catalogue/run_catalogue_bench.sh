@@ -8,7 +8,8 @@
 #   NATIVE_BUILD_DIR   an optimised native build (preset native-release) with the targets
 #                      rk-samplegen and catalogue_bench
 #   WINDOWS_BUILD_DIR  optional: a win32 or win64 build with the same targets
-# Environment: BENCH_COUNTS (default "1000 10000"), BENCH_RUNS (default 5), BENCH_WORK (the
+# Environment: BENCH_COUNTS (default "1000 10000"), BENCH_RUNS (default 5), BENCH_WINEPREFIX
+# (default the project's prefix; a fresh one is made on first use), BENCH_WORK (the
 # folder for the generated hosts, kept between runs; default /tmp/capsdub-catalogue-bench,
 # a short path, since every path component costs a lookup).
 set -euo pipefail
@@ -62,8 +63,20 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
 
 mkdir -p "$work"
 if [ -n "${windows:-}" ]; then
-  : "${WINEPREFIX:=${CAPSDUB_WINEPREFIX:-$top/.wine}}"
+  # BENCH_WINEPREFIX: a prefix of its own keeps other programs' Wine work off the figures.
+  : "${WINEPREFIX:=${BENCH_WINEPREFIX:-${CAPSDUB_WINEPREFIX:-$top/.wine}}}"
   export WINEPREFIX WINEDEBUG=-all
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "creating Wine prefix $WINEPREFIX" >&2
+    WINEARCH=win64 wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+  if [ -n "${BENCH_WINEPREFIX:-}" ]; then
+    # A private prefix's server would start afresh with every program: keep it running for
+    # the benchmark, and stop it at the end.
+    wineserver -p 2>/dev/null || true
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+  fi
   # Wine's start-up, measured on a host without capsules, so it can be told apart from the
   # load.
   empty="$work/empty/Reel Keeper"
@@ -87,7 +100,7 @@ for count in $counts; do
   baseline "$host"
   read -r base_ms base_kb < <(measure bash -c 'baseline "$1"' _ "$host")
 
-  line=$("$bench" --host "$(windows_path "$host")" --drive Z=/ --repeat "$runs")
+  line=$("$bench" --host "$(windows_path "$host")" --drive Z=/ --repeat "$runs" --phases 1)
   load_ms=$(sed -E 's/.*best_ms=([0-9.]+).*/\1/' <<<"$line")
   rows=$(sed -E 's/.*rows=([0-9]+).*/\1/' <<<"$line")
   read -r proc_ms peak_kb < <(measure "$bench" --host "$(windows_path "$host")" --drive Z=/ \
@@ -98,7 +111,8 @@ for count in $counts; do
   phases "$line"
 
   if [ -n "${windows:-}" ]; then
-    wline=$(wine "$winbench" --host "$(windows_path "$host")" --repeat "$runs" | tr -d '\r')
+    wline=$(wine "$winbench" --host "$(windows_path "$host")" --repeat "$runs" --phases 1 |
+      tr -d '\r')
     wload_ms=$(sed -E 's/.*best_ms=([0-9.]+).*/\1/' <<<"$wline")
     wpeak_kb=$(sed -E 's/.*peak_kb=([0-9]+).*/\1/' <<<"$wline")
     wrows=$(sed -E 's/.*rows=([0-9]+).*/\1/' <<<"$wline")
@@ -112,8 +126,9 @@ for count in $counts; do
 done
 cat <<'EOF'
 
-load_ms: best in-process time of the whole load (readers, scan, sort); process_ms: best wall
-time of the whole benchmark process with one load; baseline_ms: best wall time of find + cat
-over the same files; time_x = process_ms / baseline_ms; peak_kb: peak resident memory (under
-Wine the process's peak working set); mem_x = peak_kb / base_kb.
+load_ms: best in-process time of the whole load (readers, scan, sort) over BENCH_RUNS loads in
+one process; process_ms: best wall time of a whole benchmark process with one load;
+baseline_ms: best wall time of find + cat over the same files; time_x = process_ms /
+baseline_ms; peak_kb: peak resident memory (under Wine the process's peak working set);
+mem_x = peak_kb / base_kb. Phases come from one more load, reader by reader.
 EOF
