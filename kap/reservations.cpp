@@ -106,13 +106,18 @@ std::int32_t SetReservation(KapRecordInfo* in) {
 
   const auto& channels = State().channels;
   std::size_t entry = 0;
-  while (channels[entry].number != in->channel.number && channels[entry].number != 0) ++entry;
+  while (entry + 1 < channels.size() && channels[entry].number != in->channel.number &&
+         channels[entry].number != 0) {
+    ++entry;
+  }
   in->channel = channels[entry];
   const std::string channel_name = FieldText(in->channel.name, sizeof(in->channel.name));
 
   std::string name = FieldText(in->title, sizeof(in->title));
   if (name.empty()) name = CapsuleNameFor(in->start, channel_name);
 
+  // Everything that could fail to allocate is prepared before the host changes anything.
+  const std::string memo = FieldText(in->memo, sizeof(in->memo));
   const HWND db = Database();
   std::int32_t tape_id = 0;
   const std::int32_t created =
@@ -122,7 +127,6 @@ std::int32_t SetReservation(KapRecordInfo* in) {
   if (created != 0) return kKapBadParameters;
   auto undo_capsule = [&] { RVCRDeleteTape(db, tape_id, kDeleteForUndo); };
 
-  const std::string memo = FieldText(in->memo, sizeof(in->memo));
   if (RVCRSetTapeMemo(db, tape_id, memo.c_str()) != 0 || RVCRGetTapeArea(db, tape_id) != 0) {
     undo_capsule();
     return kKapBadParameters;

@@ -2,8 +2,8 @@
 #include "kap/session.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <string>
 
 #include "kap/host/chdb.h"
 #include "kap/host/rkdb.h"
@@ -108,8 +108,10 @@ void LoadChannelTable() {
     entry.version = 1;
     entry.number = record.number;
     entry.number2 = record.number2;
-    CopyCut(entry.name, sizeof(entry.name),
-            std::string(record.name, FieldLength(record.name, sizeof(record.name))).c_str());
+    // The record's name may fill its field without a NUL.
+    std::memset(entry.name, 0, sizeof(entry.name));
+    std::memcpy(entry.name, record.name,
+                std::min(FieldLength(record.name, sizeof(record.name)), sizeof(entry.name) - 1));
     ++count;
     if (count == kChannelTableSize - 1) break;
     record = ChdbChannel{};
