@@ -1,9 +1,11 @@
 // Reservations through KAP.dll's exports: creation with its checks, channel choice by number
 // and by alternative name, the capsule name of an untitled reservation, the host's statuses
 // and the undo steps of a failed creation, listing and deletion.
+#include <atomic>
 #include <cstring>
 #include <ctime>
 #include <regex>
+#include <thread>
 
 #include "tests/kap/kap_fixture.h"
 
@@ -46,6 +48,37 @@ std::string CallLog() {
 bool Logged(const std::string& pattern) {
   return std::regex_search(CallLog(), std::regex(pattern));
 }
+
+// Closes every message box of this process by its OK button, noting whether its texts were
+// empty.
+struct BoxCloser {
+  int boxes = 0;
+  bool all_empty = true;
+
+  static BOOL CALLBACK ChildText(HWND child, LPARAM param) {
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    if (_wcsicmp(name, L"Static") == 0 && GetWindowTextLengthW(child) > 0) {
+      reinterpret_cast<BoxCloser*>(param)->all_empty = false;
+    }
+    return TRUE;
+  }
+  static BOOL CALLBACK Visit(HWND window, LPARAM param) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (process == GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
+        IsWindowVisible(window)) {
+      auto* self = reinterpret_cast<BoxCloser*>(param);
+      ++self->boxes;
+      EnumChildWindows(window, ChildText, param);
+      if (GetWindowTextLengthW(window) > 0) self->all_empty = false;
+      PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
+  }
+};
 
 TEST_F(ReservationTest, CreatesAReservationAndItsCapsuleThenDeletesThem) {
   Open();
@@ -262,6 +295,33 @@ TEST_F(ReservationTest, ChannelByAlternativeName) {
   std::memset(in->memo, 'M', sizeof(in->memo));
   ASSERT_EQ(kap_->SetReservationEx(1, in.get()), kKapOk);
   EXPECT_EQ(in->channel.number, 20);
+}
+
+TEST_F(ReservationTest, FailedAliasListBuildShowsAnEmptyBoxOnceAndStaysEmpty) {
+  Open();
+  StandInFailNext("CHDB_Open", 3);
+  BoxCloser closer;
+  std::atomic<bool> done{false};
+  std::thread watcher([&] {
+    while (!done) {
+      EnumWindows(BoxCloser::Visit, reinterpret_cast<LPARAM>(&closer));
+      Sleep(20);
+    }
+  });
+  KapRecordInfo in = Request(DaysFromNow(2, 20, 0), DaysFromNow(2, 21, 0), 1, "Mike");
+  std::memcpy(in.channel.name, "NTV", 3);
+  EXPECT_EQ(kap_->SetReservationEx(1, &in), kKapOk);
+  EXPECT_EQ(in.channel.number, 0);  // no alias: channel 103, not in the table
+  StandInClearCallLog();
+  KapRecordInfo again = Request(DaysFromNow(3, 20, 0), DaysFromNow(3, 21, 0), 1, "November");
+  std::memcpy(again.channel.name, "NTV", 3);
+  EXPECT_EQ(kap_->SetReservationEx(1, &again), kKapOk);
+  EXPECT_EQ(again.channel.number, 0);
+  EXPECT_EQ(CallLog().find("CHDB_Open"), std::string::npos) << "the list was built again";
+  done = true;
+  watcher.join();
+  EXPECT_EQ(closer.boxes, 1);
+  EXPECT_TRUE(closer.all_empty);
 }
 
 TEST_F(ReservationTest, UnmatchedNameAsksForChannel103) {
