@@ -29,12 +29,13 @@ std::string_view UpToParen(std::string_view text) {
   return paren == std::string_view::npos ? text : text.substr(0, paren);
 }
 
-DateTime Fallback() { return DateTime{EncodeDate(1970, 1, 1)}; }
+DateTime Fallback() {
+  return DateTime{EncodeDate(1970, 1, 1)};
+}
 
 // Three separated numbers: normally year, month, day; month/day/year when the third is 32 or
 // more.
-void ThreeNumbers(std::string_view text, char sep, std::size_t first_sep, int& y, int& m,
-                  int& d) {
+void ThreeNumbers(std::string_view text, char sep, std::size_t first_sep, int& y, int& m, int& d) {
   const int first = IntOrZero(text.substr(0, first_sep));
   const std::string_view rest = text.substr(first_sep + 1);
   const auto second_sep = rest.find(sep);

@@ -25,7 +25,8 @@ constexpr char kTapeLocked[] =  // ReelKeeper DBデータが使用されてい�
 constexpr char kCabinetMissing[] =  // ReelKeeper TapeLibデータが見つかりません。
     "ReelKeeper TapeLib\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc"
     "\x82\xb9\x82\xf1\x81\x42";
-constexpr char kCabinetLocked[] =  // ReelKeeper TapeLibデータが使用されていて、見ることができません。
+constexpr char
+    kCabinetLocked[] =  // ReelKeeper TapeLibデータが使用されていて、見ることができません。
     "ReelKeeper TapeLib\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8e\x67\x97\x70\x82\xb3\x82\xea\x82\xc4"
     "\x82\xa2\x82\xc4\x81\x41\x8c\xa9\x82\xe9\x82\xb1\x82\xc6\x82\xaa\x82\xc5\x82\xab\x82\xdc"
     "\x82\xb9\x82\xf1\x81\x42";
@@ -287,7 +288,8 @@ std::string ReadCapsuleMemo(std::string_view path) {
     std::string memo = block.substr(kMemoTextOffset, kMemoTextSize);
     std::replace(memo.begin(), memo.end(), '\0', ' ');
     if (length <= 0) return {};
-    if (static_cast<std::size_t>(length) < memo.size()) memo.resize(static_cast<std::size_t>(length));
+    if (static_cast<std::size_t>(length) < memo.size())
+      memo.resize(static_cast<std::size_t>(length));
     return memo;
   } catch (const platform::IoError&) {
     return {};

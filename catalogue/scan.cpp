@@ -83,7 +83,9 @@ void BuildCatalogue(Catalogue& catalogue, WindowPort& window) {
     for (const std::string& medium : catalogue.MediaList) {
       if (window.StopRequested) break;
       const std::string folder = MediaFolder(catalogue.PathReelKeeper, medium);
-      for (const auto& entry : platform::ListFiles(folder, "????" "-???.ssx")) {
+      for (const auto& entry : platform::ListFiles(folder,
+                                                   "????"
+                                                   "-???.ssx")) {
         if (window.StopRequested) break;
         const std::string number = entry.name.substr(0, 4);
         if (catalogue.Table1.ContainsCapsule(number)) continue;

@@ -19,10 +19,10 @@ struct FieldInfo {
 };
 
 constexpr FieldInfo kFields[] = {
-    {"FileName", FieldKind::kText},     {"Title", FieldKind::kText},
-    {"FileSize", FieldKind::kNumber},   {"FileDateTime", FieldKind::kDate},
-    {"Channel", FieldKind::kText},      {"Status", FieldKind::kInteger},
-    {"Memo", FieldKind::kText},         {"TapeLibID", FieldKind::kInteger},
+    {"FileName", FieldKind::kText},    {"Title", FieldKind::kText},
+    {"FileSize", FieldKind::kNumber},  {"FileDateTime", FieldKind::kDate},
+    {"Channel", FieldKind::kText},     {"Status", FieldKind::kInteger},
+    {"Memo", FieldKind::kText},        {"TapeLibID", FieldKind::kInteger},
     {"TapeLibName", FieldKind::kText},
 };
 

@@ -110,10 +110,10 @@ struct Catalogue {
   CabinetTable Table3;
 
   std::string SortField = "FileDateTime";
-  int SortMarker = 1;                   // 1 = descending, otherwise ascending
-  std::set<RowId> Selection;            // walked in ascending identity = scan order
-  std::optional<RowId> CurrentRow;      // the row shown in the memo pane
-  std::optional<RowId> SelectionAnchor; // start of a Shift-click range
+  int SortMarker = 1;                    // 1 = descending, otherwise ascending
+  std::set<RowId> Selection;             // walked in ascending identity = scan order
+  std::optional<RowId> CurrentRow;       // the row shown in the memo pane
+  std::optional<RowId> SelectionAnchor;  // start of a Shift-click range
 };
 
 }  // namespace capsdub

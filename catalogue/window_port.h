@@ -8,7 +8,7 @@
 namespace capsdub {
 
 using Colour = std::uint32_t;
-constexpr Colour kColourRed = 255;                  // RGB(255, 0, 0): an error
+constexpr Colour kColourRed = 255;                 // RGB(255, 0, 0): an error
 constexpr Colour kColourWindowText = 0x80000008u;  // the system's window-text colour
 
 class WindowPort {

@@ -8,6 +8,8 @@ Faults& ActiveFaults() {
   return faults;
 }
 
-void ResetFaults() { ActiveFaults() = Faults{}; }
+void ResetFaults() {
+  ActiveFaults() = Faults{};
+}
 
 }  // namespace capsdub::platform::testing

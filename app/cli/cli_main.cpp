@@ -10,7 +10,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-// windows.h first: shellapi.h needs its types.
+
+// After windows.h: shellapi.h needs its types.
 #include <shellapi.h>
 #endif
 
@@ -36,12 +37,12 @@ void WriteText(DWORD which, FILE* stream, const std::string& sjis) {
     return;
   }
   const UINT cp = ::GetConsoleOutputCP() ? ::GetConsoleOutputCP() : CP_UTF8;
-  const int n = ::WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                      0, nullptr, nullptr);
+  const int n = ::WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                      nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
   if (n > 0) {
-    ::WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                          nullptr, nullptr);
+    ::WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
+                          nullptr);
   }
   std::fwrite(out.data(), 1, out.size(), stream);
   std::fflush(stream);
@@ -61,7 +62,9 @@ bool RegisterCommand(const Command& command) {
   return true;
 }
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+  return Registry();
+}
 
 void PrintOut(const std::string& sjis) {
 #ifdef _WIN32
@@ -81,7 +84,9 @@ void PrintErr(const std::string& sjis) {
 #endif
 }
 
-void PrintOutUtf8(const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
+void PrintOutUtf8(const std::string& utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+}
 
 bool ArgumentToSjis(const std::string& arg, std::string& sjis) {
   const auto converted = platform::Utf8ToSjis(arg);

@@ -11,7 +11,9 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+extern "C" void OnInterrupt(int) {
+  g_interrupted = 1;
+}
 
 }  // namespace
 
@@ -42,7 +44,9 @@ bool TakeHostOption(const std::vector<std::string>& args, std::size_t& i, HostOp
   return true;
 }
 
-ConsoleStatus::ConsoleStatus() { std::signal(SIGINT, OnInterrupt); }
+ConsoleStatus::ConsoleStatus() {
+  std::signal(SIGINT, OnInterrupt);
+}
 
 void ConsoleStatus::SetStatus(std::string_view text, Colour colour) {
   if (text.empty()) return;

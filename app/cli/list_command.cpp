@@ -22,12 +22,16 @@ constexpr char kUsage[] =
 
 // Column titles (Shift-JIS).
 constexpr const char* kTitles[] = {
-    "\x94\xd4\x8d\x86",                              // 番号
-    "\x83^\x83" "C\x83g\x83\x8b",                    // タイトル
-    "\x83T\x83" "C\x83Y(K\x83o\x83" "C\x83g)",       // サイズ(Kバイト)
-    "\x98^\x89\xe6\x93\xfa\x8e\x9e",                 // 録画日時
-    "\x83`\x83\x83\x83\x93\x83l\x83\x8b",            // チャンネル
-    "\x83L\x83\x83\x83r\x83l\x83" "b\x83g",          // キャビネット
+    "\x94\xd4\x8d\x86",  // 番号
+    "\x83^\x83"
+    "C\x83g\x83\x8b",  // タイトル
+    "\x83T\x83"
+    "C\x83Y(K\x83o\x83"
+    "C\x83g)",                             // サイズ(Kバイト)
+    "\x98^\x89\xe6\x93\xfa\x8e\x9e",       // 録画日時
+    "\x83`\x83\x83\x83\x93\x83l\x83\x8b",  // チャンネル
+    "\x83L\x83\x83\x83r\x83l\x83"
+    "b\x83g",  // キャビネット
 };
 constexpr std::size_t kTitleColumns = 40;  // longer titles are cut for the table
 constexpr std::size_t kChannelColumns = 24;
@@ -50,11 +54,20 @@ std::string EscapeTsv(const std::string& utf8) {
   std::string out;
   for (char c : utf8) {
     switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -69,7 +82,8 @@ std::string TsvDate(DateTime value) {
 }
 
 void PrintTsv(const Catalogue& catalogue) {
-  PrintOutUtf8("FileName\tTitle\tFileSize\tFileDateTime\tChannel\tTapeLibName\tStatus\tTapeLibID\tMemo\n");
+  PrintOutUtf8(
+      "FileName\tTitle\tFileSize\tFileDateTime\tChannel\tTapeLibName\tStatus\tTapeLibID\tMemo\n");
   for (const CatalogueRow& row : catalogue.Table1.rows()) {
     std::string line;
     const auto text = [&](const std::string& sjis) {

@@ -10,8 +10,13 @@ DateTime Now() {
   ::clock_gettime(CLOCK_REALTIME, &ts);
   tm local{};
   ::localtime_r(&ts.tv_sec, &local);
-  CivilDateTime c{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                  local.tm_min,         local.tm_sec,     static_cast<int>(ts.tv_nsec / 1000000)};
+  CivilDateTime c{local.tm_year + 1900,
+                  local.tm_mon + 1,
+                  local.tm_mday,
+                  local.tm_hour,
+                  local.tm_min,
+                  local.tm_sec,
+                  static_cast<int>(ts.tv_nsec / 1000000)};
   return MakeDateTime(c);
 }
 
@@ -25,7 +30,8 @@ void SleepMs(unsigned milliseconds) {
 std::uint64_t MonotonicMs() {
   timespec ts{};
   ::clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+         static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
 }
 
 }  // namespace capsdub::platform

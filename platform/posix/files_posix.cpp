@@ -21,7 +21,9 @@
 namespace capsdub::platform {
 namespace {
 
-std::string Reason(int error) { return std::strerror(error); }
+std::string Reason(int error) {
+  return std::strerror(error);
+}
 
 DateTime LocalFileTime(const struct stat& st) {
   tm local{};
@@ -40,7 +42,9 @@ std::string Fold(std::string_view s) {
 
 }  // namespace
 
-File::File(File&& other) noexcept { *this = std::move(other); }
+File::File(File&& other) noexcept {
+  *this = std::move(other);
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -191,9 +195,8 @@ std::vector<DirEntry> ListFiles(std::string_view folder, std::string_view patter
   }
   ::closedir(dir);
   // NTFS lists a folder in the order of its names compared without case.
-  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-    return Fold(a.name) < Fold(b.name);
-  });
+  std::sort(entries.begin(), entries.end(),
+            [](const DirEntry& a, const DirEntry& b) { return Fold(a.name) < Fold(b.name); });
   return entries;
 }
 

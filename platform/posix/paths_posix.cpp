@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/codepage.h"
-#include "platform/posix_paths.h"
 #include "platform/posix/paths_internal.h"
+#include "platform/posix_paths.h"
 
 namespace capsdub::platform {
 namespace {
@@ -84,8 +84,10 @@ std::optional<std::string> MapPath(std::string_view sjis_path) {
   if (!path.empty() && path[0] == '/') {
     root = "/";
     rest = path.substr(1);
-  } else if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
-    const std::string& folder = DriveTable()[std::toupper(static_cast<unsigned char>(path[0])) - 'A'];
+  } else if (path.size() >= 2 && path[1] == ':' &&
+             std::isalpha(static_cast<unsigned char>(path[0]))) {
+    const std::string& folder =
+        DriveTable()[std::toupper(static_cast<unsigned char>(path[0])) - 'A'];
     if (folder.empty()) return std::nullopt;
     root = folder;
     rest = path.substr(2);

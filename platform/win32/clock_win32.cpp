@@ -8,12 +8,16 @@ namespace capsdub::platform {
 DateTime Now() {
   SYSTEMTIME st{};
   ::GetLocalTime(&st);
-  return MakeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
-                       st.wMilliseconds});
+  return MakeDateTime(
+      {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
 }
 
-void SleepMs(unsigned milliseconds) { ::Sleep(milliseconds); }
+void SleepMs(unsigned milliseconds) {
+  ::Sleep(milliseconds);
+}
 
-std::uint64_t MonotonicMs() { return ::GetTickCount64(); }
+std::uint64_t MonotonicMs() {
+  return ::GetTickCount64();
+}
 
 }  // namespace capsdub::platform

@@ -16,7 +16,9 @@
 namespace capsdub::platform {
 namespace {
 
-HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE AsHandle(std::intptr_t h) {
+  return reinterpret_cast<HANDLE>(h);
+}
 
 DWORD ShareFlags(ShareMode share) {
   return share == ShareMode::kRead ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -40,8 +42,8 @@ DateTime LocalTimeOf(const FILETIME& utc) {
   SYSTEMTIME st{};
   ::FileTimeToLocalFileTime(&utc, &local);
   ::FileTimeToSystemTime(&local, &st);
-  return MakeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
-                       st.wMilliseconds});
+  return MakeDateTime(
+      {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
 }
 
 DWORD Attributes(std::string_view path) {
@@ -50,7 +52,9 @@ DWORD Attributes(std::string_view path) {
 
 }  // namespace
 
-File::File(File&& other) noexcept { *this = std::move(other); }
+File::File(File&& other) noexcept {
+  *this = std::move(other);
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -70,9 +74,9 @@ File::~File() {
 File File::OpenForRead(std::string_view path, ShareMode share) {
   File file;
   if (share == ShareMode::kRead && detail::OpenLocked(std::string(path))) return file;
-  HANDLE h = ::CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, ShareFlags(share), nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                           nullptr);
+  HANDLE h =
+      ::CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, ShareFlags(share), nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return file;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(h, &info) ||
@@ -166,7 +170,9 @@ std::optional<std::uint64_t> FileSizeOf(std::string_view path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool DeleteFileAt(std::string_view path) { return ::DeleteFileW(SjisToWide(path).c_str()) != 0; }
+bool DeleteFileAt(std::string_view path) {
+  return ::DeleteFileW(SjisToWide(path).c_str()) != 0;
+}
 
 bool CreateFolders(std::string_view path) {
   std::wstring wide = SjisToWide(path);
@@ -203,8 +209,7 @@ std::optional<std::uint64_t> FreeBytes(std::string_view folder) {
   if (const auto& injected = testing::ActiveFaults().free_bytes) return injected;
   ULARGE_INTEGER available{};
   const std::wstring wide = SjisToWide(folder);
-  if (!::GetDiskFreeSpaceExW(wide.empty() ? nullptr : wide.c_str(), &available, nullptr,
-                             nullptr)) {
+  if (!::GetDiskFreeSpaceExW(wide.empty() ? nullptr : wide.c_str(), &available, nullptr, nullptr)) {
     return std::nullopt;
   }
   return available.QuadPart;
@@ -238,7 +243,9 @@ std::wstring ModulePath() {
 
 }  // namespace
 
-std::string ProgramPath() { return WideToSjis(ModulePath()); }
+std::string ProgramPath() {
+  return WideToSjis(ModulePath());
+}
 
 std::string ProgramFolder() {
   const std::wstring path = ModulePath();
@@ -248,6 +255,8 @@ std::string ProgramFolder() {
 
 void SetDriveFolder(char, std::string) {}
 void ClearDriveTable() {}
-std::string HostPath(std::string_view path) { return std::string(path); }
+std::string HostPath(std::string_view path) {
+  return std::string(path);
+}
 
 }  // namespace capsdub::platform

@@ -65,7 +65,8 @@ TEST_F(HostFilesTest, TapeRecordsBecomeRecordingRows) {
   broken.status = 'x';
   broken.cabinet = "1a ";
   broken.size = "lots";
-  std::string db = test::TapeDatabase({TapeRecord(news), TapeRecord(empty_slot), TapeRecord(broken)});
+  std::string db =
+      test::TapeDatabase({TapeRecord(news), TapeRecord(empty_slot), TapeRecord(broken)});
   db += "partial record";
   host.Write("RKDB\\RKDBTape.SVD", db);
   host.Write("RKDB\\TapeExt\\Tx0012.SVD",
@@ -165,7 +166,8 @@ TEST_F(HostFilesTest, ReadErrorInsideTheTapeDatabaseRaisesAndKeepsRowsSoFar) {
 
 TEST_F(HostFilesTest, CabinetLinesOfExactly305Characters) {
   std::string file = test::CabinetLine("  1", "Drama   \t") + test::CabinetLine("  0", "zero") +
-                     test::CabinetLine("x2 ", "bad") + test::CabinetLine("\t3\t", "\x83h\x83\x89\x83}");
+                     test::CabinetLine("x2 ", "bad") +
+                     test::CabinetLine("\t3\t", "\x83h\x83\x89\x83}");
   file += std::string(304, ' ') + "\r\n" + std::string(306, ' ') + "\r\n";
   std::string long_line = test::CabinetLine("  4", "long");
   long_line.insert(300, " ");
@@ -180,10 +182,11 @@ TEST_F(HostFilesTest, CabinetLinesOfExactly305Characters) {
 }
 
 TEST_F(HostFilesTest, SegmentListsByExtension) {
-  host.Write("RKDB\\TapeExt\\Tx0012.SVD",
-             test::ExtensionFile({"D:\\RK\\0012-001.ssx", "D:\\RK\\0012-001.SSG", "D:\\RK\\0012-002.ssg",
-                                  "D:\\RK.ssg\\0012", "D:\\\x95\x5c.ssg", "D:\\RK\\0012-002.SSX"},
-                                 "0000", ""));
+  host.Write(
+      "RKDB\\TapeExt\\Tx0012.SVD",
+      test::ExtensionFile({"D:\\RK\\0012-001.ssx", "D:\\RK\\0012-001.SSG", "D:\\RK\\0012-002.ssg",
+                           "D:\\RK.ssg\\0012", "D:\\\x95\x5c.ssg", "D:\\RK\\0012-002.SSX"},
+                          "0000", ""));
   std::vector<std::string> list = {"old"};
   ReadSegmentList(".SSG", "0012", list, catalogue, window);
   EXPECT_EQ(list, (std::vector<std::string>{"D:\\RK\\0012-001.SSG", "D:\\RK\\0012-002.ssg",

@@ -133,8 +133,9 @@ TEST_F(ScanTest, StopEndsTheScanWithTheRowsFoundSoFar) {
 }
 
 TEST_F(ScanTest, SegmentListsFallBackToMpg) {
-  host.Write("RKDB\\TapeExt\\Tx0050.SVD",
-             test::ExtensionFile({"X:\\0050-001.ssx", "X:\\0050-001.mpg", "X:\\0050-002.mpg"}, "0", ""));
+  host.Write(
+      "RKDB\\TapeExt\\Tx0050.SVD",
+      test::ExtensionFile({"X:\\0050-001.ssx", "X:\\0050-001.mpg", "X:\\0050-002.mpg"}, "0", ""));
   std::vector<std::string> media, index;
   GetSegmentLists("0050", media, index, catalogue, window);
   EXPECT_EQ(media, (std::vector<std::string>{"X:\\0050-001.mpg", "X:\\0050-002.mpg"}));

@@ -14,7 +14,10 @@ Catalogue Sample() {
     double size;
     double date;
   } rows[] = {
-      {"0001", "beta", 10, 3}, {"0002", "Alpha", 30, 1}, {"0003", "", 20, 2}, {"0004", "BETA", 5, 4},
+      {"0001", "beta", 10, 3},
+      {"0002", "Alpha", 30, 1},
+      {"0003", "", 20, 2},
+      {"0004", "BETA", 5, 4},
   };
   for (const auto& r : rows) {
     CatalogueRow row;

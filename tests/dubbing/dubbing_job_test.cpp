@@ -25,9 +25,9 @@ using testing::Sjis;
 
 constexpr std::uint32_t kSeed = 42;
 
-samplegen::CapsuleSpec Capsule(const std::string& number, const std::string& title,
-                               std::uint64_t media, std::uint64_t index) {
-  samplegen::CapsuleSpec c;
+samplegen::CapsuleLayout Capsule(const std::string& number, const std::string& title,
+                                 std::uint64_t media, std::uint64_t index) {
+  samplegen::CapsuleLayout c;
   c.number = number;
   c.title = title;
   c.start = {2001, 3, 15, 21, 30, 0, 0};
@@ -43,12 +43,12 @@ class DubbingJobTest : public ::testing::Test {
     platform::testing::ResetFaults();
     previous_directory_ = platform::CurrentDirectory();
     host_ = scratch_.Folder("Reel Keeper\\");
-    spec_.media = {scratch_.drive()};
-    spec_.seed = kSeed;
-    spec_.capsules = {Capsule("0001", "Alpha", 3000, 100), Capsule("0002", "Beta/2", 5000, 50),
-                      Capsule("0003", "Gamma", 2000, 0)};
-    for (auto& capsule : spec_.capsules) capsule.medium = scratch_.drive();
-    samplegen::WriteHost(host_, spec_);
+    layout_.media = {scratch_.drive()};
+    layout_.seed = kSeed;
+    layout_.capsules = {Capsule("0001", "Alpha", 3000, 100), Capsule("0002", "Beta/2", 5000, 50),
+                        Capsule("0003", "Gamma", 2000, 0)};
+    for (auto& capsule : layout_.capsules) capsule.medium = scratch_.drive();
+    samplegen::WriteHost(host_, layout_);
     window_.table.PathReelKeeper = host_;
     // Rows added in capsule order, then shown in the reverse order as a sort would.
     ids_ = {testing::AddRow(window_.table, "0001", "Alpha", 3),
@@ -69,7 +69,7 @@ class DubbingJobTest : public ::testing::Test {
     }
   }
   std::uint64_t MediaHash(std::size_t i) const {
-    return samplegen::JoinedSegmentsHash(kSeed, spec_.capsules[i], ".ssg");
+    return samplegen::JoinedSegmentsHash(kSeed, layout_.capsules[i], ".ssg");
   }
   std::vector<std::string> DubbedNumbers() const {
     std::vector<std::string> numbers;
@@ -85,7 +85,7 @@ class DubbingJobTest : public ::testing::Test {
   testing::ScratchFolder scratch_;
   std::string previous_directory_;
   std::string host_;
-  samplegen::HostSpec spec_;
+  samplegen::HostLayout layout_;
   std::vector<RowId> ids_;
   FakeWindow window_;
   testing::RecordingDeleter deleter_;
@@ -258,7 +258,7 @@ TEST(SizeCheck, TruncatedKilobytesMustExceedTheCatalogueSize) {
 TEST_F(DubbingJobTest, StoppedDubNeverReachesTheDeletion) {
   for (std::size_t i = 0; i < 3; ++i) SetFileSize(i, 0);  // every size check would pass
   // Larger than one block, so that the stop comes with output left to copy.
-  testing::WriteStreamFile(samplegen::SegmentPath(host_, spec_.capsules[0], 0), 9'000'000, "big");
+  testing::WriteStreamFile(samplegen::SegmentPath(host_, layout_.capsules[0], 0), 9'000'000, "big");
   const std::string out = scratch_.Folder("out\\");
   window_.save_folder = out;
   window_.check_delete = true;
@@ -355,8 +355,8 @@ TEST(SampleHost, DubbedInBothOutputForms) {
   options.media = {scratch.drive()};
   options.scale = samplegen::SizeScale::kSmall;
   options.special_cases = false;
-  const samplegen::HostSpec spec = samplegen::RandomHost(kSeed, 4, options);
-  samplegen::WriteHost(host, spec);
+  const samplegen::HostLayout layout = samplegen::RandomHost(kSeed, 4, options);
+  samplegen::WriteHost(host, layout);
 
   for (const OutputForm form : {OutputForm::kMpegFile, OutputForm::kExternalCabinet}) {
     FakeWindow window;
@@ -364,9 +364,9 @@ TEST(SampleHost, DubbedInBothOutputForms) {
     LoadCatalogue(window.table, window);
     ASSERT_FALSE(window.table.Table1.empty());
     const CatalogueRow row = window.table.Table1.rows().front();
-    const auto capsule = std::find_if(spec.capsules.begin(), spec.capsules.end(),
+    const auto capsule = std::find_if(layout.capsules.begin(), layout.capsules.end(),
                                       [&](const auto& c) { return c.number == row.FileName; });
-    ASSERT_NE(capsule, spec.capsules.end());
+    ASSERT_NE(capsule, layout.capsules.end());
     window.table.Selection = {row.id};
     const std::string out = scratch.Folder(form == OutputForm::kMpegFile ? "mpeg\\" : "cab\\");
     window.save_folder = out;
@@ -379,8 +379,9 @@ TEST(SampleHost, DubbedInBothOutputForms) {
         out + (form == OutputForm::kMpegFile ? TitleToFileName(row.Title) : row.FileName);
     const bool has_ssg = samplegen::JoinedSegmentsSize(*capsule, ".ssg") > 0;
     EXPECT_EQ(HashFile(base + ".mpg"),
-              samplegen::JoinedSegmentsHash(spec.seed, *capsule, has_ssg ? ".ssg" : ".mpg"));
-    EXPECT_EQ(HashFile(base + ".ssx"), samplegen::JoinedSegmentsHash(spec.seed, *capsule, ".ssx"));
+              samplegen::JoinedSegmentsHash(layout.seed, *capsule, has_ssg ? ".ssg" : ".mpg"));
+    EXPECT_EQ(HashFile(base + ".ssx"),
+              samplegen::JoinedSegmentsHash(layout.seed, *capsule, ".ssx"));
     EXPECT_EQ(platform::FileSizeOf(base + ".sdb"), 2048u + 1024u + 5120u);
     EXPECT_EQ(platform::FileSizeOf(base + ".scx"), 0u);
     ASSERT_EQ(window.dubbed.size(), 1u);

@@ -20,8 +20,8 @@ class QuietWindow : public WindowPort {
   void YieldToUi() override {}
 };
 
-samplegen::CapsuleSpec Capsule(const std::string& number, const std::string& title, char medium) {
-  samplegen::CapsuleSpec c;
+samplegen::CapsuleLayout Capsule(const std::string& number, const std::string& title, char medium) {
+  samplegen::CapsuleLayout c;
   c.number = number;
   c.title = title;
   c.medium = medium;
@@ -56,39 +56,39 @@ TempHost::~TempHost() {
 void TempHost::WriteSample() {
   const char m = medium();
   const std::vector<hoststore::Channel> channels = hoststore::SampleChannels();
-  spec_ = samplegen::HostSpec{};
-  spec_.media = {m};
-  spec_.seed = 7;
+  layout_ = samplegen::HostLayout{};
+  layout_.media = {m};
+  layout_.seed = 7;
 
-  samplegen::CapsuleSpec c1 = Capsule("0001", "Alpha", m);
+  samplegen::CapsuleLayout c1 = Capsule("0001", "Alpha", m);
   c1.channel = channels[0].name;
   c1.start = CivilDateTime{2001, 4, 13, 23, 30, 0, 0};
   c1.size_bytes = 3000;
   c1.memo = "first memo";
   c1.segments = {{".ssg", 1000}, {".ssg", 2000}, {".ssx", 100}};
 
-  samplegen::CapsuleSpec c2 = Capsule("0002", "Beta", m);
+  samplegen::CapsuleLayout c2 = Capsule("0002", "Beta", m);
   c2.channel = channels[3].name;
   c2.start = CivilDateTime{2001, 4, 14, 1, 30, 0, 0};
   c2.late_night_hours = true;
   c2.size_bytes = 1500;
   c2.segments = {{".ssg", 1500}, {".ssx", 60}};
 
-  samplegen::CapsuleSpec empty = Capsule("0000", "stale", m);
+  samplegen::CapsuleLayout empty = Capsule("0000", "stale", m);
 
-  samplegen::CapsuleSpec c5 = Capsule("0005", "Gamma", m);
+  samplegen::CapsuleLayout c5 = Capsule("0005", "Gamma", m);
   c5.channel = "Local";
   c5.start = CivilDateTime{2002, 1, 2, 3, 4, 0, 0};
   c5.size_bytes = 500;
   c5.segments = {{".mpg", 500}, {".ssx", 50}};
 
-  samplegen::CapsuleSpec orphan = Capsule("0003", "", m);
+  samplegen::CapsuleLayout orphan = Capsule("0003", "", m);
   orphan.has_tape_record = false;
   orphan.has_extension_file = false;
   orphan.segments = {{".ssg", 300}, {".ssx", 30}};
 
-  spec_.capsules = {c1, c2, empty, c5, orphan};
-  samplegen::WriteHost(host_, spec_);
+  layout_.capsules = {c1, c2, empty, c5, orphan};
+  samplegen::WriteHost(host_, layout_);
 }
 
 std::string TempHost::Read(const std::string& relative) const {

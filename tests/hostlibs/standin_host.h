@@ -28,7 +28,7 @@ class TempHost {
   // Capsules 0001 (two media segments), 0002 (late-night start), an empty slot, 0005 (an .mpg
   // capsule), and capsule 0003 with segment files but no record or extension file.
   void WriteSample();
-  const samplegen::HostSpec& spec() const { return spec_; }
+  const samplegen::HostLayout& layout() const { return layout_; }
 
   std::string Path(const std::string& relative) const { return host_ + relative; }
   std::string Read(const std::string& relative) const;
@@ -39,7 +39,7 @@ class TempHost {
   std::filesystem::path root_;
   std::string host_;
   std::string native_host_;
-  samplegen::HostSpec spec_;
+  samplegen::HostLayout layout_;
 };
 
 // CapsDub's catalogue of the host after a full load.

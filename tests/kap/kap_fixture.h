@@ -83,7 +83,7 @@ class KapFixture : public ::testing::Test {
     kap_.reset();
   }
 
-  void WriteHost(const TestHost& spec) { WriteTestHost(host_, spec); }
+  void WriteHost(const TestHost& layout) { WriteTestHost(host_, layout); }
 
   // Loads KAP.dll anew; the previous instance is freed first.
   void Load() {

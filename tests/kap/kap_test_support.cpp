@@ -135,14 +135,14 @@ std::string ReadWholeFile(const std::string& path) {
   return data;
 }
 
-void WriteTestHost(const std::string& host, const TestHost& spec) {
+void WriteTestHost(const std::string& host, const TestHost& layout) {
   platform::CreateFolders(host + "RKDB\\TapeExt");
   WriteWholeFile(hoststore::MediaFilePathOf(host), samplegen::FormatMediaFile({host[0]}));
   std::string tape;
   for (int i = 0; i < static_cast<int>(hoststore::kTapeHeaderRecords); ++i) {
     tape += hoststore::NewHeaderRecord(i);
   }
-  for (const TestCapsule& capsule : spec.capsules) {
+  for (const TestCapsule& capsule : layout.capsules) {
     std::string record =
         hoststore::NewTapeRecord(capsule.id, capsule.title, capsule.start, capsule.extras);
     hoststore::SetChannelName(record, capsule.channel_name);
@@ -155,11 +155,11 @@ void WriteTestHost(const std::string& host, const TestHost& spec) {
   WriteWholeFile(hoststore::TapeDatabasePathOf(host), tape);
   platform::CreateFolders(hoststore::StandInPathOf(host, hoststore::kStandInFolder));
   WriteWholeFile(hoststore::StandInPathOf(host, hoststore::kChannelsFile),
-                 hoststore::FormatChannels(spec.channels));
+                 hoststore::FormatChannels(layout.channels));
   WriteWholeFile(hoststore::StandInPathOf(host, hoststore::kReservationsFile),
-                 hoststore::FormatReservations(spec.reservations));
+                 hoststore::FormatReservations(layout.reservations));
   WriteWholeFile(hoststore::StandInPathOf(host, hoststore::kMediaFile),
-                 hoststore::FormatMediaSettings(spec.media));
+                 hoststore::FormatMediaSettings(layout.media));
 }
 
 std::vector<hoststore::TapeFields> ReadCapsules(const std::string& host) {

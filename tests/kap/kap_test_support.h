@@ -86,7 +86,7 @@ struct TestHost {
 // Writes the media file, the tape database with one record per capsule (ids in any order;
 // their slots follow the order given), extension files with the memos, and the stand-in's
 // channel, reservation and media files.
-void WriteTestHost(const std::string& host, const TestHost& spec);
+void WriteTestHost(const std::string& host, const TestHost& layout);
 void WriteWholeFile(const std::string& path, std::string_view data);
 std::string ReadWholeFile(const std::string& path);
 

@@ -97,9 +97,9 @@ TEST_F(KapctlTest, DeletedCapsuleLeavesCapsdubsList) {
   options.media = {host_[0]};
   options.scale = samplegen::SizeScale::kTiny;
   options.special_cases = false;
-  const samplegen::HostSpec spec = samplegen::RandomHost(7, 4, options);
-  samplegen::WriteHost(host_, spec);
-  const std::string number = spec.capsules.at(1).number;
+  const samplegen::HostLayout layout = samplegen::RandomHost(7, 4, options);
+  samplegen::WriteHost(host_, layout);
+  const std::string number = layout.capsules.at(1).number;
   // The folder ends in a backslash, doubled so that it does not escape the closing quote.
   const std::wstring list = L"list --tsv --host \"" + folder_->path() + L"\\\"";
   const ChildResult before = RunProgram(cli, list);
@@ -112,7 +112,7 @@ TEST_F(KapctlTest, DeletedCapsuleLeavesCapsdubsList) {
   const ChildResult after = RunProgram(cli, list);
   ASSERT_EQ(after.exit_code, 0u) << after.output;
   EXPECT_FALSE(Contains(after.output, number + "\t")) << after.output;
-  EXPECT_TRUE(Contains(after.output, spec.capsules.at(0).number + "\t")) << after.output;
+  EXPECT_TRUE(Contains(after.output, layout.capsules.at(0).number + "\t")) << after.output;
 #endif
 }
 

@@ -21,13 +21,27 @@ TEST(WildcardMatch, WindowsRules) {
     const char* name;
     bool match;
   } cases[] = {
-      {"????" "-???.ssx", "0012-001.ssx", true},  {"????" "-???.ssx", "0012-001.SSX", true},
-      {"????" "-???.ssx", "0012-01.ssx", false},  {"????" "-???.ssx", "0012-0011.ssx", false},
-      {"0012-???.ss*", "0012-001.ssg", true},  {"0012-???.ss*", "0012-001.ss", true},
-      {"0012-???.ss*", "0012-001.mpg", false}, {"*", "", true},
-      {"*.mpg", "a.b.MPG", true},              {"a*b*c", "aXbYbZc", true},
+      {"????"
+       "-???.ssx",
+       "0012-001.ssx", true},
+      {"????"
+       "-???.ssx",
+       "0012-001.SSX", true},
+      {"????"
+       "-???.ssx",
+       "0012-01.ssx", false},
+      {"????"
+       "-???.ssx",
+       "0012-0011.ssx", false},
+      {"0012-???.ss*", "0012-001.ssg", true},
+      {"0012-???.ss*", "0012-001.ss", true},
+      {"0012-???.ss*", "0012-001.mpg", false},
+      {"*", "", true},
+      {"*.mpg", "a.b.MPG", true},
+      {"a*b*c", "aXbYbZc", true},
   };
-  for (const auto& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+  for (const auto& c : cases)
+    EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
 }
 
 TEST(Codepage, RoundTripsAndReportsLoss) {
@@ -83,7 +97,9 @@ TEST_F(FileTest, WritesReadsListsAndDeletes) {
   out.Close();
   EXPECT_TRUE(FileExists(folder_ + "sub\\0012-001.ssx"));  // any letter case
   EXPECT_EQ(FileSizeOf(path), 5u);
-  const auto listed = ListFiles(folder_ + "SUB", "????" "-???.ssx");
+  const auto listed = ListFiles(folder_ + "SUB",
+                                "????"
+                                "-???.ssx");
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].name, "0012-001.SSX");
   EXPECT_EQ(listed[0].size, 5u);

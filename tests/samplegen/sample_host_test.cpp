@@ -20,8 +20,8 @@ namespace {
 
 using namespace std::string_literals;
 
-CapsuleSpec SampleCapsule() {
-  CapsuleSpec c;
+CapsuleLayout SampleCapsule() {
+  CapsuleLayout c;
   c.number = "0012";
   c.title = "\x8a\x43\x95\xd3\x82\xcc\x95\xa8\x8c\xea";  // 海辺の物語
   c.channel = "\x82m\x82g\x82j\x91\x8d\x8d\x87";         // ＮＨＫ総合
@@ -36,7 +36,7 @@ CapsuleSpec SampleCapsule() {
 }
 
 TEST(TapeRecord, FieldsSitAtTheirOffsets) {
-  CapsuleSpec c = SampleCapsule();
+  CapsuleLayout c = SampleCapsule();
   const std::string r = FormatTapeRecord(c);
   ASSERT_EQ(r.size(), kTapeRecordSize);
   struct Field {
@@ -62,7 +62,7 @@ TEST(TapeRecord, FieldsSitAtTheirOffsets) {
 }
 
 TEST(TapeRecord, LateNightStartsAreWrittenOnThePreviousDay) {
-  CapsuleSpec c = SampleCapsule();
+  CapsuleLayout c = SampleCapsule();
   c.start = CivilDateTime{2001, 3, 1, 1, 30, 15, 0};
   c.late_night_hours = true;
   const std::string r = FormatTapeRecord(c);
@@ -72,22 +72,22 @@ TEST(TapeRecord, LateNightStartsAreWrittenOnThePreviousDay) {
 }
 
 TEST(TapeRecord, FieldsThatDoNotFitAreRefused) {
-  CapsuleSpec c = SampleCapsule();
+  CapsuleLayout c = SampleCapsule();
   c.title = std::string(256, 'T');
   EXPECT_EQ(FormatTapeRecord(c).substr(491, 256), c.title);
   EXPECT_EQ(FormatTapeRecord(c)[747], '\0');
 
   const auto refused = [](auto change) {
-    CapsuleSpec bad = SampleCapsule();
+    CapsuleLayout bad = SampleCapsule();
     change(bad);
     EXPECT_THROW(FormatTapeRecord(bad), std::invalid_argument);
   };
-  refused([](CapsuleSpec& b) { b.title = std::string(257, 'T'); });
-  refused([](CapsuleSpec& b) { b.channel = std::string(257, 'C'); });
-  refused([](CapsuleSpec& b) { b.status = 10; });
-  refused([](CapsuleSpec& b) { b.cabinet = 1000; });
-  refused([](CapsuleSpec& b) { b.size_bytes = 100000000000ull; });  // 12 digits
-  refused([](CapsuleSpec& b) { b.number = "12"; });
+  refused([](CapsuleLayout& b) { b.title = std::string(257, 'T'); });
+  refused([](CapsuleLayout& b) { b.channel = std::string(257, 'C'); });
+  refused([](CapsuleLayout& b) { b.status = 10; });
+  refused([](CapsuleLayout& b) { b.cabinet = 1000; });
+  refused([](CapsuleLayout& b) { b.size_bytes = 100000000000ull; });  // 12 digits
+  refused([](CapsuleLayout& b) { b.number = "12"; });
 }
 
 TEST(TapeHeader, RecordThreeEndsInARecognisableTail) {
@@ -103,7 +103,7 @@ TEST(TapeHeader, RecordThreeEndsInARecognisableTail) {
 }
 
 TEST(CabinetDatabase, LinesAre305CharactersWithIdAndName) {
-  const CabinetSpec cabinet{3, "\x83h\x83\x89\x83}"};  // ドラマ
+  const CabinetLayout cabinet{3, "\x83h\x83\x89\x83}"};  // ドラマ
   const std::string line = FormatCabinetLine(cabinet);
   ASSERT_EQ(line.size(), kCabinetLineLength);
   EXPECT_EQ(line.substr(0, 3), "  3");
@@ -132,7 +132,7 @@ TEST(MediaFile, CountLineThenOneLetterPerLine) {
 }
 
 TEST(ExtensionFile, SegmentLinesThenMemoBlockAt4096) {
-  const CapsuleSpec c = SampleCapsule();
+  const CapsuleLayout c = SampleCapsule();
   const std::string file = FormatExtensionFile("D:\\Reel Keeper", c);
   ASSERT_EQ(file.size(), kExtensionFileSize);
   const std::string lines =
@@ -145,13 +145,13 @@ TEST(ExtensionFile, SegmentLinesThenMemoBlockAt4096) {
   EXPECT_EQ(file.substr(4101, 10), "0123456789");
   EXPECT_EQ(file.find_first_not_of('\0', 4111), std::string::npos);
 
-  CapsuleSpec full = c;
+  CapsuleLayout full = c;
   full.memo = std::string(kMemoAreaSize, 'm');
   EXPECT_EQ(FormatExtensionFile("D:\\Reel Keeper\\", full).substr(4096, 5), "2096"s + '\0');
   full.memo += 'm';
   EXPECT_THROW(FormatExtensionFile("D:\\Reel Keeper\\", full), std::invalid_argument);
-  CapsuleSpec many = c;
-  many.segments.assign(200, SegmentSpec{".ssg", 1});
+  CapsuleLayout many = c;
+  many.segments.assign(200, SegmentLayout{".ssg", 1});
   EXPECT_THROW(FormatExtensionFile("D:\\Reel Keeper\\", many), std::invalid_argument);
 }
 
@@ -182,11 +182,11 @@ TEST(SegmentContent, AnyBlockSizeGivesTheSameBytes) {
 TEST(RandomHost, SameSeedSameHostOtherSeedOtherHost) {
   RandomOptions options;
   options.media = {'D', 'E'};
-  const auto describe = [](const HostSpec& spec) {
-    std::string all = FormatTapeDatabase(spec) + FormatCabinetDatabase(spec.cabinets);
-    for (const CapsuleSpec& c : spec.capsules) {
+  const auto describe = [](const HostLayout& layout) {
+    std::string all = FormatTapeDatabase(layout) + FormatCabinetDatabase(layout.cabinets);
+    for (const CapsuleLayout& c : layout.capsules) {
       all += FormatExtensionFile("D:\\RK\\", c);
-      for (const SegmentSpec& s : c.segments) all += std::to_string(s.size) + s.extension;
+      for (const SegmentLayout& s : c.segments) all += std::to_string(s.size) + s.extension;
     }
     return all;
   };
@@ -197,11 +197,11 @@ TEST(RandomHost, SameSeedSameHostOtherSeedOtherHost) {
 TEST(RandomHost, HoldsTheAwkwardCapsules) {
   RandomOptions options;
   options.media = {'D', 'E'};
-  const HostSpec spec = RandomHost(3, 12, options);
+  const HostLayout layout = RandomHost(3, 12, options);
   int empty_slots = 0, status9_zero = 0, status0_zero = 0, without_record = 0, mpg = 0;
   bool above_block = false, at_block = false, below_block = false, split = false;
   std::set<std::string> numbers;
-  for (const CapsuleSpec& c : spec.capsules) {
+  for (const CapsuleLayout& c : layout.capsules) {
     if (c.number == "0000") {
       ++empty_slots;
       continue;
@@ -212,7 +212,7 @@ TEST(RandomHost, HoldsTheAwkwardCapsules) {
     if (c.has_tape_record && c.size_bytes == 0 && c.status == 0 && on_disk) ++status0_zero;
     if (!c.has_tape_record) ++without_record;
     std::set<char> media;
-    for (const SegmentSpec& s : c.segments) {
+    for (const SegmentLayout& s : c.segments) {
       media.insert(s.medium ? s.medium : c.medium);
       if (s.extension == ".mpg") ++mpg;
       if (s.extension == ".ssg") {
@@ -236,9 +236,9 @@ TEST(RandomHost, HoldsTheAwkwardCapsules) {
 TEST(RandomHost, TenThousandCapsulesHaveDistinctFourCharacterNumbers) {
   RandomOptions options;
   options.scale = SizeScale::kTiny;
-  const HostSpec spec = RandomHost(1, 10000, options);
+  const HostLayout layout = RandomHost(1, 10000, options);
   std::set<std::string> numbers;
-  for (const CapsuleSpec& c : spec.capsules) {
+  for (const CapsuleLayout& c : layout.capsules) {
     ASSERT_EQ(c.number.size(), 4u);
     if (c.number != "0000") {
       EXPECT_TRUE(numbers.insert(c.number).second) << c.number;
@@ -287,10 +287,10 @@ class WrittenHost : public ::testing::Test {
     return data;
   }
   // Every file of the host: path -> contents.
-  std::map<std::string, std::string> Snapshot(const HostSpec& spec) {
+  std::map<std::string, std::string> Snapshot(const HostLayout& layout) {
     std::map<std::string, std::string> files;
     std::vector<std::string> folders = {host_ + "RKDB\\", host_ + "RKDB\\TapeExt\\"};
-    for (char m : spec.media) folders.push_back(MediaFolderOf(host_, m));
+    for (char m : layout.media) folders.push_back(MediaFolderOf(host_, m));
     for (const std::string& folder : folders) {
       for (const platform::DirEntry& e : platform::ListFiles(folder, "*")) {
         files[folder + e.name] = ReadAll(folder + e.name);
@@ -311,20 +311,20 @@ TEST_F(WrittenHost, FilesOnDiskAreTheFormattedRecordsAndSegments) {
   RandomOptions options;
   options.media = media_;
   options.scale = SizeScale::kSmall;
-  const HostSpec spec = RandomHost(11, 12, options);
-  WriteHost(host_, spec);
+  const HostLayout layout = RandomHost(11, 12, options);
+  WriteHost(host_, layout);
 
   const std::string tape = ReadAll(host_ + "RKDB\\RKDBTape.SVD");
-  EXPECT_EQ(tape, FormatTapeDatabase(spec));
+  EXPECT_EQ(tape, FormatTapeDatabase(layout));
   std::size_t records = 0;
-  for (const CapsuleSpec& c : spec.capsules) records += c.has_tape_record;
+  for (const CapsuleLayout& c : layout.capsules) records += c.has_tape_record;
   EXPECT_EQ(tape.size(), (4 + records) * kTapeRecordSize);
-  EXPECT_EQ(ReadAll(host_ + "RKDB\\RKDBMedia.SVD"), FormatMediaFile(spec.media));
-  EXPECT_EQ(ReadAll(host_ + "RKDB\\RKDBTapelib.SVD"), FormatCabinetDatabase(spec.cabinets));
+  EXPECT_EQ(ReadAll(host_ + "RKDB\\RKDBMedia.SVD"), FormatMediaFile(layout.media));
+  EXPECT_EQ(ReadAll(host_ + "RKDB\\RKDBTapelib.SVD"), FormatCabinetDatabase(layout.cabinets));
 
   std::size_t expected_files = 3;
   std::size_t segment_files = 0;
-  for (const CapsuleSpec& c : spec.capsules) {
+  for (const CapsuleLayout& c : layout.capsules) {
     if (c.number == "0000") continue;
     if (c.has_extension_file) {
       ++expected_files;
@@ -341,7 +341,8 @@ TEST_F(WrittenHost, FilesOnDiskAreTheFormattedRecordsAndSegments) {
       ++segment_files;
       const std::string data = ReadAll(path);
       EXPECT_EQ(data.size(), c.segments[i].size) << path;
-      EXPECT_EQ(data, SegmentContent(spec.seed, SegmentFileName(c, i), c.segments[i].size)) << path;
+      EXPECT_EQ(data, SegmentContent(layout.seed, SegmentFileName(c, i), c.segments[i].size))
+          << path;
     }
     // The joined hash is the hash of the segments read back in the capsule's order.
     ContentHash joined;
@@ -351,16 +352,16 @@ TEST_F(WrittenHost, FilesOnDiskAreTheFormattedRecordsAndSegments) {
         joined.Update(ReadAll(SegmentPath(host_, c, i)));
       }
     }
-    EXPECT_EQ(joined.value(), JoinedSegmentsHash(spec.seed, c, ".SSG")) << c.number;
+    EXPECT_EQ(joined.value(), JoinedSegmentsHash(layout.seed, c, ".SSG")) << c.number;
   }
   // Nothing else: no files for empty slots, none for segments that are not on disk.
-  EXPECT_EQ(Snapshot(spec).size(), expected_files);
+  EXPECT_EQ(Snapshot(layout).size(), expected_files);
 
   // Segment files carry the end of their recording as last-write time.
   std::map<std::string, DateTime> end_of;
-  for (const CapsuleSpec& c : spec.capsules) end_of[c.number] = MakeDateTime(RecordingEnd(c));
+  for (const CapsuleLayout& c : layout.capsules) end_of[c.number] = MakeDateTime(RecordingEnd(c));
   std::size_t timed = 0;
-  for (char m : spec.media) {
+  for (char m : layout.media) {
     for (const platform::DirEntry& e : platform::ListFiles(MediaFolderOf(host_, m), "*")) {
       EXPECT_EQ(e.last_write, end_of.at(e.name.substr(0, 4))) << e.name;
       ++timed;

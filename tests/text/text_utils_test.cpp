@@ -11,13 +11,19 @@ TEST(TrimSpaces, RemovesAsciiFullWidthAndControlsAtBothEnds) {
     std::string in, out;
   } cases[] = {
       {"", ""},
-      {"  \x81\x40 \x81\x40", ""},                          // only spaces
-      {"\x81\x40News\x81\x40 ", "News"},                    // full-width around
-      {" \t\x81\x40" "abc" "\x81\x40\r\n", "abc"},          // controls outside
-      {"\x81\x40\x01\x81\x40" "abc", "\x81\x40" "abc"},  // control stops step 3, step 4 eats it
-      {"\x83\x40", "\x83\x40"},                             // ァ: second byte 0x40 kept
+      {"  \x81\x40 \x81\x40", ""},        // only spaces
+      {"\x81\x40News\x81\x40 ", "News"},  // full-width around
+      {" \t\x81\x40"
+       "abc"
+       "\x81\x40\r\n",
+       "abc"},  // controls outside
+      {"\x81\x40\x01\x81\x40"
+       "abc",
+       "\x81\x40"
+       "abc"},                   // control stops step 3, step 4 eats it
+      {"\x83\x40", "\x83\x40"},  // ァ: second byte 0x40 kept
       {"abc\x83\x40  ", "abc\x83\x40"},
-      {"a\x81\x81\x40", "a\x81\x81\x40"},                   // 0x81 0x81 then 0x40: not a space
+      {"a\x81\x81\x40", "a\x81\x81\x40"},  // 0x81 0x81 then 0x40: not a space
   };
   for (const auto& c : cases) EXPECT_EQ(TrimSpaces(c.in), c.out) << c.in;
 }

@@ -180,15 +180,15 @@ int main(int argc, char** argv) {
   options.scale = args.scale;
   options.special_cases = !args.plain;
   try {
-    const capsdub::samplegen::HostSpec spec =
+    const capsdub::samplegen::HostLayout layout =
         capsdub::samplegen::RandomHost(args.seed, args.capsules, options);
-    capsdub::samplegen::WriteHost(args.out, spec);
+    capsdub::samplegen::WriteHost(args.out, layout);
     if (args.standin) capsdub::hoststore::WriteSampleStandIn(args.out);
 
     std::size_t records = 0;
     std::size_t files = 0;
     std::uint64_t bytes = 0;
-    for (const auto& capsule : spec.capsules) {
+    for (const auto& capsule : layout.capsules) {
       if (capsule.has_tape_record) ++records;
       if (capsule.number == "0000") continue;
       for (const auto& segment : capsule.segments) {

@@ -120,21 +120,21 @@ std::string LongMemo(Random& random) {
 
 }  // namespace
 
-HostSpec RandomHost(std::uint32_t seed, int capsule_count, const RandomOptions& options) {
+HostLayout RandomHost(std::uint32_t seed, int capsule_count, const RandomOptions& options) {
   if (capsule_count < 0) throw std::invalid_argument("sample host: negative capsule count");
   if (options.media.empty() || options.media.size() > 9) {
     throw std::invalid_argument("sample host: a host has 1 to 9 media");
   }
   Random random(seed);
-  HostSpec spec;
-  spec.seed = seed;
-  spec.media = options.media;
+  HostLayout layout;
+  layout.seed = seed;
+  layout.media = options.media;
 
   const int name_count = static_cast<int>(std::size(words::kCabinetNames));
   for (int id = 1; id <= options.cabinet_count; ++id) {
-    CabinetSpec cabinet{id, words::kCabinetNames[(id - 1) % name_count]};
+    CabinetLayout cabinet{id, words::kCabinetNames[(id - 1) % name_count]};
     if (id > name_count) cabinet.name += std::to_string((id - 1) / name_count + 1);
-    spec.cabinets.push_back(cabinet);
+    layout.cabinets.push_back(cabinet);
   }
 
   const bool special = options.special_cases;
@@ -148,7 +148,7 @@ HostSpec RandomHost(std::uint32_t seed, int capsule_count, const RandomOptions& 
     if (special && room_for_gaps && random.OneIn(12)) ++ordinal;
     when.days += static_cast<double>(random.Between(2, 96)) * 15.0 / (24.0 * 60.0);
 
-    CapsuleSpec capsule;
+    CapsuleLayout capsule;
     capsule.number = NumberOf(ordinal);
     capsule.title = Title(random);
     capsule.channel = random.Pick(words::kChannels);
@@ -208,7 +208,7 @@ HostSpec RandomHost(std::uint32_t seed, int capsule_count, const RandomOptions& 
           capsule.has_extension_file = false;
           break;
         case kNoFiles:
-          for (SegmentSpec& segment : capsule.segments) segment.on_disk = false;
+          for (SegmentLayout& segment : capsule.segments) segment.on_disk = false;
           break;
         case kTwoMedia:
           if (options.media.size() >= 2) {
@@ -233,16 +233,16 @@ HostSpec RandomHost(std::uint32_t seed, int capsule_count, const RandomOptions& 
     // Empty slots: one before the third capsule, then now and then. A deleted capsule's
     // slot keeps its stale fields behind the number "0000".
     if (special && (i == 2 || random.OneIn(25))) {
-      CapsuleSpec slot = capsule;
+      CapsuleLayout slot = capsule;
       slot.number = "0000";
       slot.title = Title(random);
       slot.segments.clear();
       slot.has_extension_file = false;
-      spec.capsules.push_back(slot);
+      layout.capsules.push_back(slot);
     }
-    spec.capsules.push_back(capsule);
+    layout.capsules.push_back(capsule);
   }
-  return spec;
+  return layout;
 }
 
 }  // namespace capsdub::samplegen

@@ -140,8 +140,8 @@ std::string MediaFolderOf(std::string_view host_folder, char medium) {
   return folder;
 }
 
-std::string SegmentFileName(const CapsuleSpec& capsule, std::size_t position) {
-  const SegmentSpec& segment = capsule.segments.at(position);
+std::string SegmentFileName(const CapsuleLayout& capsule, std::size_t position) {
+  const SegmentLayout& segment = capsule.segments.at(position);
   int index = segment.index;
   if (index == 0) {
     for (std::size_t i = 0; i <= position; ++i) {
@@ -152,7 +152,7 @@ std::string SegmentFileName(const CapsuleSpec& capsule, std::size_t position) {
   return capsule.number + "-" + Digits(index, 3) + segment.extension;
 }
 
-std::string SegmentPath(std::string_view host_folder, const CapsuleSpec& capsule,
+std::string SegmentPath(std::string_view host_folder, const CapsuleLayout& capsule,
                         std::size_t position) {
   const char medium = capsule.segments.at(position).medium != 0 ? capsule.segments[position].medium
                                                                 : capsule.medium;
@@ -194,14 +194,14 @@ std::string FormatTapeHeaderRecord(int index, std::uint32_t seed) {
   return record;
 }
 
-CivilDateTime RecordingEnd(const CapsuleSpec& capsule) {
+CivilDateTime RecordingEnd(const CapsuleLayout& capsule) {
   const double minutes = 30.0 * static_cast<double>(1 + capsule.segments.size() % 4);
   CivilDateTime end = DecodeDateTime(DateTime{MakeDateTime(capsule.start).days + minutes / 1440.0});
   end.millisecond = 0;
   return end;
 }
 
-std::string FormatTapeRecord(const CapsuleSpec& capsule) {
+std::string FormatTapeRecord(const CapsuleLayout& capsule) {
   if (capsule.number.size() != 4) {
     throw std::invalid_argument("sample host: capsule number " + capsule.number +
                                 " is not 4 characters");
@@ -249,19 +249,19 @@ std::string FormatTapeRecord(const CapsuleSpec& capsule) {
   return record;
 }
 
-std::string FormatTapeDatabase(const HostSpec& spec) {
+std::string FormatTapeDatabase(const HostLayout& layout) {
   std::string out;
-  out.reserve((kTapeHeaderRecords + spec.capsules.size()) * kTapeRecordSize);
+  out.reserve((kTapeHeaderRecords + layout.capsules.size()) * kTapeRecordSize);
   for (std::size_t i = 0; i < kTapeHeaderRecords; ++i) {
-    out += FormatTapeHeaderRecord(static_cast<int>(i), spec.seed);
+    out += FormatTapeHeaderRecord(static_cast<int>(i), layout.seed);
   }
-  for (const CapsuleSpec& capsule : spec.capsules) {
+  for (const CapsuleLayout& capsule : layout.capsules) {
     if (capsule.has_tape_record) out += FormatTapeRecord(capsule);
   }
   return out;
 }
 
-std::string FormatCabinetLine(const CabinetSpec& cabinet) {
+std::string FormatCabinetLine(const CabinetLayout& cabinet) {
   if (cabinet.id < 0 || cabinet.id > 999) {
     throw std::invalid_argument("sample host: cabinet number out of range");
   }
@@ -273,9 +273,9 @@ std::string FormatCabinetLine(const CabinetSpec& cabinet) {
   return line;
 }
 
-std::string FormatCabinetDatabase(const std::vector<CabinetSpec>& cabinets) {
+std::string FormatCabinetDatabase(const std::vector<CabinetLayout>& cabinets) {
   std::string out = "[ReelKeeper TapeLib] " + std::to_string(cabinets.size()) + "\r\n";
-  for (const CabinetSpec& cabinet : cabinets) out += FormatCabinetLine(cabinet) + "\r\n";
+  for (const CabinetLayout& cabinet : cabinets) out += FormatCabinetLine(cabinet) + "\r\n";
   return out;
 }
 
@@ -290,7 +290,7 @@ std::string FormatMemoBlock(std::string_view memo, std::string_view length_field
   return block;
 }
 
-std::string FormatExtensionFile(std::string_view host_folder, const CapsuleSpec& capsule) {
+std::string FormatExtensionFile(std::string_view host_folder, const CapsuleLayout& capsule) {
   std::string out;
   for (std::size_t i = 0; i < capsule.segments.size(); ++i) {
     out += SegmentPath(host_folder, capsule, i) + "\r\n";
@@ -307,31 +307,31 @@ std::string FormatExtensionFile(std::string_view host_folder, const CapsuleSpec&
 
 // --- Writing ---
 
-void WriteDatabaseFiles(const std::string& host_folder, const HostSpec& spec) {
+void WriteDatabaseFiles(const std::string& host_folder, const HostLayout& layout) {
   const std::string host = WithTrailingBackslash(host_folder);
   CreateFolder(host + "RKDB\\TapeExt");
-  WriteWholeFile(host + "RKDB\\RKDBMedia.SVD", FormatMediaFile(spec.media));
-  WriteWholeFile(host + "RKDB\\RKDBTape.SVD", FormatTapeDatabase(spec));
-  WriteWholeFile(host + "RKDB\\RKDBTapelib.SVD", FormatCabinetDatabase(spec.cabinets));
-  for (const CapsuleSpec& capsule : spec.capsules) {
+  WriteWholeFile(host + "RKDB\\RKDBMedia.SVD", FormatMediaFile(layout.media));
+  WriteWholeFile(host + "RKDB\\RKDBTape.SVD", FormatTapeDatabase(layout));
+  WriteWholeFile(host + "RKDB\\RKDBTapelib.SVD", FormatCabinetDatabase(layout.cabinets));
+  for (const CapsuleLayout& capsule : layout.capsules) {
     if (capsule.number == "0000" || !capsule.has_extension_file) continue;
     WriteWholeFile(host + "RKDB\\TapeExt\\Tx" + capsule.number + ".SVD",
                    FormatExtensionFile(host, capsule));
   }
 }
 
-void WriteSegmentFiles(const std::string& host_folder, const HostSpec& spec) {
+void WriteSegmentFiles(const std::string& host_folder, const HostLayout& layout) {
   std::set<char> made;
   const auto buffer = std::make_unique<char[]>(kWriteBlock);
-  for (const CapsuleSpec& capsule : spec.capsules) {
+  for (const CapsuleLayout& capsule : layout.capsules) {
     if (capsule.number == "0000") continue;
     for (std::size_t i = 0; i < capsule.segments.size(); ++i) {
-      const SegmentSpec& segment = capsule.segments[i];
+      const SegmentLayout& segment = capsule.segments[i];
       if (!segment.on_disk) continue;
       const char medium = segment.medium != 0 ? segment.medium : capsule.medium;
       if (made.insert(medium).second) CreateFolder(MediaFolderOf(host_folder, medium));
       const std::string path = SegmentPath(host_folder, capsule, i);
-      SegmentContentStream content(spec.seed, SegmentFileName(capsule, i));
+      SegmentContentStream content(layout.seed, SegmentFileName(capsule, i));
       platform::File file = platform::File::Create(path, platform::ShareMode::kRead);
       for (std::uint64_t left = segment.size; left > 0;) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kWriteBlock));
@@ -345,9 +345,9 @@ void WriteSegmentFiles(const std::string& host_folder, const HostSpec& spec) {
   }
 }
 
-void WriteHost(const std::string& host_folder, const HostSpec& spec) {
-  WriteDatabaseFiles(host_folder, spec);
-  WriteSegmentFiles(host_folder, spec);
+void WriteHost(const std::string& host_folder, const HostLayout& layout) {
+  WriteDatabaseFiles(host_folder, layout);
+  WriteSegmentFiles(host_folder, layout);
 }
 
 // --- Contents ---
@@ -403,12 +403,12 @@ void ContentHash::Update(const void* data, std::size_t size) {
   hash_ = h;
 }
 
-std::uint64_t JoinedSegmentsHash(std::uint32_t seed, const CapsuleSpec& capsule,
+std::uint64_t JoinedSegmentsHash(std::uint32_t seed, const CapsuleLayout& capsule,
                                  std::string_view extension) {
   ContentHash hash;
   const auto buffer = std::make_unique<char[]>(kWriteBlock);
   for (std::size_t i = 0; i < capsule.segments.size(); ++i) {
-    const SegmentSpec& segment = capsule.segments[i];
+    const SegmentLayout& segment = capsule.segments[i];
     if (!segment.on_disk || !SameExtension(segment.extension, extension)) continue;
     SegmentContentStream content(seed, SegmentFileName(capsule, i));
     for (std::uint64_t left = segment.size; left > 0;) {
@@ -421,9 +421,9 @@ std::uint64_t JoinedSegmentsHash(std::uint32_t seed, const CapsuleSpec& capsule,
   return hash.value();
 }
 
-std::uint64_t JoinedSegmentsSize(const CapsuleSpec& capsule, std::string_view extension) {
+std::uint64_t JoinedSegmentsSize(const CapsuleLayout& capsule, std::string_view extension) {
   std::uint64_t total = 0;
-  for (const SegmentSpec& segment : capsule.segments) {
+  for (const SegmentLayout& segment : capsule.segments) {
     if (segment.on_disk && SameExtension(segment.extension, extension)) total += segment.size;
   }
   return total;
