@@ -82,6 +82,7 @@ File File::Create(std::string_view path, ShareMode) {
   if (!mapped) throw IoError(std::string(path) + ": no such drive");
   const int fd = ::open(mapped->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) throw IoError(std::string(path) + ": " + Reason(errno));
+  NoteCreated(*mapped);
   File file;
   file.handle_ = fd;
   file.path_ = std::string(path);
@@ -170,7 +171,11 @@ bool CreateFolders(std::string_view path) {
   for (std::size_t i = 1; i <= p.size(); ++i) {
     if (i == p.size() || p[i] == '/') {
       const std::string prefix = p.substr(0, i);
-      if (::mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) return false;
+      if (::mkdir(prefix.c_str(), 0755) == 0) {
+        NoteCreated(prefix);
+      } else if (errno != EEXIST) {
+        return false;
+      }
     }
   }
   struct stat st {};

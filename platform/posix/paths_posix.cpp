@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cctype>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "platform/codepage.h"
 #include "platform/posix/paths_internal.h"
@@ -25,40 +27,83 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return folded;
+}
+
+// The names of the folders met so far, by their names folded to lower case, each with the
+// folder's modification time when it was read. A folder is read again only when it changed
+// other than through this process's own creations, so that creating many files in one folder
+// does not read it again for each file. A name that another program gives a folder within
+// the same tick of the file-system clock as this process's last look is seen only after the
+// folder changes again; the exact name is always tried first, so this only delays matching a
+// name that differs in letter case.
+class FolderNameCache {
+ public:
+  std::optional<std::string> Find(const std::string& dir, const std::string& name) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) return std::nullopt;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (folders_.size() > 1024 && folders_.count(dir) == 0) folders_.clear();
+    Names& names = folders_[dir];
+    if (!SameTime(names.mtime, st.st_mtim)) {
+      Read(dir, names);
+      names.mtime = st.st_mtim;
+    }
+    const auto it = names.by_folded.find(Folded(name));
+    if (it == names.by_folded.end()) return std::nullopt;
+    return it->second;
+  }
+
+  // Records a file or folder that this process has just created in `dir`.
+  void NoteCreated(const std::string& dir, const std::string& name) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = folders_.find(dir);
+    if (it == folders_.end()) return;
+    it->second.by_folded.emplace(Folded(name), name);
+    it->second.mtime = st.st_mtim;
+  }
+
+ private:
+  struct Names {
+    timespec mtime{-1, 0};
+    std::unordered_map<std::string, std::string> by_folded;  // first entry of each folded name
+  };
+
+  static bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  }
+
+  void Read(const std::string& dir, Names& names) {
+    names.by_folded.clear();
+    if (DIR* d = ::opendir(dir.c_str())) {
+      while (const dirent* e = ::readdir(d)) names.by_folded.emplace(Folded(e->d_name), e->d_name);
+      ::closedir(d);
     }
   }
-  return i == a.size() && b[i] == '\0';
+
+  std::mutex mutex_;
+  std::unordered_map<std::string, Names> folders_;
+};
+
+FolderNameCache& NameCache() {
+  static FolderNameCache cache;
+  return cache;
 }
 
 // Appends `name` to `dir`, replaced by the entry of `dir` that matches it without regard to
 // case when no entry has exactly that name.
 std::string Join(const std::string& dir, const std::string& name) {
-  std::string exact = dir;
-  if (exact.empty() || exact.back() != '/') exact += '/';
-  exact += name;
+  std::string result = dir.empty() ? std::string("/") : dir;
+  if (result.back() != '/') result += '/';
+  const std::string exact = result + name;
   if (name == "." || name == ".." || Exists(exact)) return exact;
-  if (DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str())) {
-    std::string found;
-    while (const dirent* e = ::readdir(d)) {
-      if (EqualsIgnoringCase(name, e->d_name)) {
-        found = e->d_name;
-        break;
-      }
-    }
-    ::closedir(d);
-    if (!found.empty()) {
-      std::string result = dir;
-      if (result.empty() || result.back() != '/') result += '/';
-      return result + found;
-    }
-  }
-  return exact;
+  const auto found = NameCache().Find(dir.empty() ? std::string("/") : dir, name);
+  return found ? result + *found : exact;
 }
 
 }  // namespace
@@ -107,6 +152,16 @@ std::optional<std::string> MapPath(std::string_view sjis_path) {
   // A trailing separator names a folder; keep it so that callers can tell.
   if (!rest.empty() && rest.back() == '/' && result.back() != '/') result += '/';
   return result;
+}
+
+void NoteCreated(const std::string& posix_path) {
+  const auto slash = posix_path.find_last_of('/');
+  if (slash == std::string::npos) {
+    NameCache().NoteCreated(".", posix_path);
+  } else {
+    NameCache().NoteCreated(slash == 0 ? "/" : posix_path.substr(0, slash),
+                            posix_path.substr(slash + 1));
+  }
 }
 
 std::string HostPath(std::string_view path) {

@@ -1,8 +1,11 @@
 // The platform layer: wildcards, code page 932, files with injected faults, path mapping.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <thread>
 
 #include "platform/codepage.h"
 #include "platform/datetime.h"
@@ -152,6 +155,21 @@ TEST_F(FileTest, ShiftJisNamesAndCreateFailure) {
 }
 
 #ifndef _WIN32
+TEST_F(FileTest, SeesNamesThatOtherProgramsCreateOrRename) {
+  // Names created here are remembered; names made behind the layer's back must still be found.
+  File::Create(folder_ + "mine.bin", ShareMode::kReadWrite).Close();
+  EXPECT_TRUE(FileExists(folder_ + "MINE.BIN"));
+  // Folder times tick at the kernel's clock granularity; a change inside the same tick as the
+  // last look goes unseen, so the outside changes here come a tick later.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  { std::ofstream(root_ / "Theirs.SSG") << "x"; }
+  EXPECT_TRUE(FileExists(folder_ + "theirs.ssg"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  fs::rename(root_ / "Theirs.SSG", root_ / "Renamed.SSG");
+  EXPECT_FALSE(FileExists(folder_ + "theirs.ssg"));
+  EXPECT_TRUE(FileExists(folder_ + "RENAMED.ssg"));
+}
+
 TEST(HostPath, MapsDrivesAndIgnoresCase) {
   SetDriveFolder('d', "/tmp");
   EXPECT_EQ(HostPath("D:\\x\\y"), "/tmp/x/y");
