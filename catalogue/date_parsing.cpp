@@ -10,18 +10,11 @@
 namespace capsdub {
 namespace {
 
-// A decimal integer: leading blanks and a sign allowed, nothing after the digits; else 0.
+// A decimal integer, or 0 for anything that is not one.
 int IntOrZero(std::string_view text, bool* ok = nullptr) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  if (i < text.size() && text[i] == '+') ++i;
-  int value = 0;
-  const char* begin = text.data() + i;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(begin, end, value);
-  const bool good = ec == std::errc() && ptr == end && begin != end;
-  if (ok) *ok = good;
-  return good ? value : 0;
+  const std::optional<int> value = ParseIntegerText(text);
+  if (ok) *ok = value.has_value();
+  return value.value_or(0);
 }
 
 std::string_view UpToParen(std::string_view text) {

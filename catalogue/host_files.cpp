@@ -42,19 +42,6 @@ std::string Field(const std::string& record, std::size_t offset, std::size_t len
   return record.substr(offset, length);
 }
 
-// Decimal integer with leading blanks; nullopt when the text is anything else.
-std::optional<int> LeadingBlankInteger(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  if (i < text.size() && text[i] == '+') ++i;
-  int value = 0;
-  const char* begin = text.data() + i;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(begin, end, value);
-  if (ec != std::errc() || ptr != end || begin == end) return std::nullopt;
-  return value;
-}
-
 std::string Truncated(std::string text, std::size_t width) {
   if (text.size() > width) text.resize(width);
   return text;
@@ -87,7 +74,7 @@ std::string UpperAscii(std::string_view text) {
 RecordingRow ParseTapeRecord(const std::string& record, const std::string& host) {
   RecordingRow row;
   row.FileName = Field(record, 0, 4);
-  row.TapeLibID = LeadingBlankInteger(Field(record, 75, 3)).value_or(0);
+  row.TapeLibID = ParseIntegerText(Field(record, 75, 3)).value_or(0);
   const DateTime date = ParseDateText(Field(record, 90, 8));
   row.StartDateTime = DateTime{date.days + ParseTimeText(Field(record, 98, 6))};
   row.Size = ParseNumberText(Field(record, 144, 11), 0);
@@ -102,6 +89,18 @@ RecordingRow ParseTapeRecord(const std::string& record, const std::string& host)
 }
 
 }  // namespace
+
+std::optional<int> ParseIntegerText(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i < text.size() && text[i] == '+') ++i;
+  int value = 0;
+  const char* begin = text.data() + i;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (ec != std::errc() || ptr != end || begin == end) return std::nullopt;
+  return value;
+}
 
 std::string WithTrailingSeparator(std::string_view folder) {
   std::string result(folder);
@@ -247,7 +246,7 @@ void ReadCabinetDatabase(Catalogue& catalogue, WindowPort& window) {
     const auto line = lines.Next();
     if (!line) break;
     if (line->size() != kCabinetLineLength) continue;
-    const int id = LeadingBlankInteger(TrimControls(line->substr(0, 3))).value_or(0);
+    const int id = ParseIntegerText(TrimControls(line->substr(0, 3))).value_or(0);
     if (id == 0) continue;
     catalogue.Table3.Append(
         {id, Truncated(TrimControls(line->substr(48, 255)), kTapeLibNameWidth)});
@@ -283,7 +282,7 @@ std::string ReadCapsuleMemo(std::string_view path) {
     const std::string length_text = block.substr(kMemoLengthOffset, 4);
     const long length =
         length_text.find('\0') == std::string::npos
-            ? LeadingBlankInteger(length_text).value_or(static_cast<int>(kMemoLengthOffset))
+            ? ParseIntegerText(length_text).value_or(static_cast<int>(kMemoLengthOffset))
             : static_cast<long>(kMemoLengthOffset);
     std::string memo = block.substr(kMemoTextOffset, kMemoTextSize);
     std::replace(memo.begin(), memo.end(), '\0', ' ');

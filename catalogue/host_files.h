@@ -49,6 +49,9 @@ platform::File OpenForReading(std::string_view path, int retries, WindowPort& wi
 // Waits, keeping the window responsive.
 void WaitMinutes(double minutes, WindowPort& window);
 
+// A decimal integer with leading blanks and a sign allowed and nothing after its digits;
+// nullopt for anything else.
+std::optional<int> ParseIntegerText(std::string_view text);
 DateTime ParseDateText(std::string_view text);
 // Time of day as a fraction of a day; may exceed one day for hours 24 to 28.
 double ParseTimeText(std::string_view text);

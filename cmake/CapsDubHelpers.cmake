@@ -22,3 +22,22 @@ function(capsdub_add_subfolders)
     endif()
   endforeach()
 endfunction()
+
+# capsdub_add_cli_test(<name> <script>)
+# A shell script that drives capsdub-cli on sample data from rk-samplegen, called as
+# <script> RUNNER CAPSDUB_CLI RK_SAMPLEGEN WORK_FOLDER (RUNNER: empty natively, the Wine runner
+# when cross-compiling). It passes when it prints "all checks passed".
+function(capsdub_add_cli_test name script)
+  if(NOT TARGET capsdub-cli OR NOT TARGET rk-samplegen)
+    return()
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    set(runner ${PROJECT_SOURCE_DIR}/cmake/wine-run)
+  else()
+    set(runner "")
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/${script} "${runner}" $<TARGET_FILE:capsdub-cli>
+                   $<TARGET_FILE:rk-samplegen> ${CMAKE_CURRENT_BINARY_DIR}/${name}_work)
+  set_tests_properties(${name} PROPERTIES PASS_REGULAR_EXPRESSION "all checks passed")
+endfunction()
