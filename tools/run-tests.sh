@@ -15,6 +15,8 @@ done
 summary=()
 for preset in "${presets[@]}"; do
   echo "== test $preset ==" >&2
+  # A fresh Wine server, so that its desktop gets the display that cmake/wine-run provides.
+  [ "$preset" = native ] || wineserver -k 2>/dev/null || true
   log=$(mktemp)
   ctest --preset "$preset" -j2 2>&1 | tee "$log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
@@ -22,6 +24,7 @@ for preset in "${presets[@]}"; do
   rm -f "$log"
 done
 wineserver -k 2>/dev/null || true
+pkill -f "Xvfb :${CAPSDUB_XVFB_DISPLAY:-97} " 2>/dev/null || true
 echo "== summary ==" >&2
 printf '%s\n' "${summary[@]}"
 exit $status
