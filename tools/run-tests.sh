@@ -5,6 +5,13 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 export WINEDEBUG=-all WINEPREFIX="${CAPSDUB_WINEPREFIX:-$top/.wine}"
+# Wine needs a UTF-8 locale for Japanese file names; C.UTF-8 is on every Debian machine.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *UTF-8* | *utf8* | *UTF8* | *utf-8*) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
+# A test that hangs fails after this many seconds instead of holding up the run.
+per_test_timeout=${CAPSDUB_TEST_TIMEOUT:-600}
 presets=(native win32 win64)
 status=0
 for preset in "${presets[@]}"; do
@@ -18,7 +25,7 @@ for preset in "${presets[@]}"; do
   # A fresh Wine server, so that its desktop gets the display that cmake/wine-run provides.
   [ "$preset" = native ] || wineserver -k 2>/dev/null || true
   log=$(mktemp)
-  ctest --preset "$preset" -j2 2>&1 | tee "$log"
+  timeout -k 30 2400 ctest --preset "$preset" -j2 --timeout "$per_test_timeout" 2>&1 | tee "$log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
   summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
   rm -f "$log"

@@ -178,17 +178,27 @@ std::vector<hoststore::Reservation> ReadReservations(const std::string& host) {
   return parsed.value;
 }
 
+// The child's output goes to a temporary file, and the end of the child is what is waited for:
+// a pipe would not reach its end while any process that inherited the write end lives on, and
+// under Wine the desktop process that a child's first window starts inherits exactly that.
 ChildResult RunProgram(const std::wstring& program, const std::wstring& arguments) {
+  std::array<wchar_t, MAX_PATH> temp_folder{};
+  std::array<wchar_t, MAX_PATH> temp_name{};
+  if (GetTempPathW(MAX_PATH, temp_folder.data()) == 0 ||
+      GetTempFileNameW(temp_folder.data(), L"kap", 0, temp_name.data()) == 0) {
+    throw std::runtime_error("temporary file");
+  }
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE read_end = nullptr;
-  HANDLE write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) throw std::runtime_error("pipe");
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  const HANDLE output =
+      CreateFileW(temp_name.data(), GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
+                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (output == INVALID_HANDLE_VALUE) throw std::runtime_error("temporary file");
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION process{};
   const bool full_path = program.size() > 1 && program[1] == L':';
@@ -196,22 +206,23 @@ ChildResult RunProgram(const std::wstring& program, const std::wstring& argument
       L"\"" + (full_path ? program : ProgramFolderW() + program) + L"\" " + arguments;
   const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &process);
-  CloseHandle(write_end);
   ChildResult result;
   if (!started) {
-    CloseHandle(read_end);
+    CloseHandle(output);
     throw std::runtime_error("cannot start the child process");
   }
-  std::array<char, 4096> block{};
-  DWORD got = 0;
-  while (ReadFile(read_end, block.data(), block.size(), &got, nullptr) && got > 0) {
-    result.output.append(block.data(), got);
-  }
-  CloseHandle(read_end);
   WaitForSingleObject(process.hProcess, INFINITE);
   GetExitCodeProcess(process.hProcess, &result.exit_code);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
+  // The child shared this handle's file position; read from the start.
+  SetFilePointer(output, 0, nullptr, FILE_BEGIN);
+  std::array<char, 4096> block{};
+  DWORD got = 0;
+  while (ReadFile(output, block.data(), block.size(), &got, nullptr) && got > 0) {
+    result.output.append(block.data(), got);
+  }
+  CloseHandle(output);
   return result;
 }
 
