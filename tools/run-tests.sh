@@ -10,6 +10,9 @@ case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
   *UTF-8* | *utf8* | *UTF8* | *utf-8*) ;;
   *) export LC_ALL=C.UTF-8 ;;
 esac
+# The Windows tests always get the virtual display that cmake/wine-run starts, whatever display
+# (or broken one) the caller's session names.
+unset DISPLAY
 # A test that hangs fails after this many seconds instead of holding up the run.
 per_test_timeout=${CAPSDUB_TEST_TIMEOUT:-600}
 presets=(native win32 win64)
