@@ -1,6 +1,7 @@
 // The forgiving parsers of dates, times and numbers that the tape database needs: several
 // date layouts, late-night hours 24 to 28, thousands separators; never an error.
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "catalogue/host_files.h"
@@ -147,6 +148,9 @@ double ParseNumberText(std::string_view text, double fallback) {
   double value = 0;
   const auto [ptr, ec] = std::from_chars(begin, t.data() + t.size(), value);
   if (ec != std::errc() || ptr != t.data() + t.size()) return fallback;
+  // "inf" and "nan" are not numbers a host file means; a NaN size would also break the
+  // ordering of the catalogue.
+  if (!std::isfinite(value)) return fallback;
   return value;
 }
 

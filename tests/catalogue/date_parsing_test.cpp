@@ -64,6 +64,10 @@ TEST(ParseNumberText, ReadsThousandsSeparatorsAndFallsBack) {
   EXPECT_DOUBLE_EQ(ParseNumberText("", -1), -1);
   EXPECT_DOUBLE_EQ(ParseNumberText("12a", -1), -1);
   EXPECT_DOUBLE_EQ(ParseNumberText(std::string("\0\0\0", 3), 7), 7);
+  // Texts that the conversion would take as infinity or not-a-number are not numbers.
+  for (const char* text : {"inf", "-INF", "nan", "NaN(1)", "infinity", "1e999"}) {
+    EXPECT_DOUBLE_EQ(ParseNumberText(text, 5), 5) << text;
+  }
 }
 
 }  // namespace
