@@ -182,16 +182,21 @@ void ReadMediaList(Catalogue& catalogue, WindowPort& window) {
   catalogue.MediaList.clear();
   int expected = 1;
   LineReader lines(std::move(file));
-  while (expected > 0 && !window.StopRequested) {
-    const auto line = lines.Next();
-    if (!line) break;
-    if (line->find("CurrentNumMedia:") != std::string::npos) {
-      const char last = line->back();
-      expected = last >= '0' && last <= '9' ? last - '0' : 1;
-    } else if (line->size() == 1) {
-      catalogue.MediaList.push_back(*line);
-      --expected;
+  try {
+    while (expected > 0 && !window.StopRequested) {
+      const auto line = lines.Next();
+      if (!line) break;
+      if (line->find("CurrentNumMedia:") != std::string::npos) {
+        const char last = line->back();
+        expected = last >= '0' && last <= '9' ? last - '0' : 1;
+      } else if (line->size() == 1) {
+        catalogue.MediaList.push_back(*line);
+        --expected;
+      }
     }
+  } catch (const platform::IoError&) {
+    // A media file that cannot be read is treated like a missing one, without a message.
+    catalogue.MediaList = {"D"};
   }
 }
 

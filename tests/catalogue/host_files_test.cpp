@@ -48,6 +48,14 @@ TEST_F(HostFilesTest, MissingOrLockedMediaFileGivesDriveD) {
   platform::testing::ActiveFaults().locked_path_part = "RKDBMedia";
   ReadMediaList(catalogue, window);
   EXPECT_EQ(catalogue.MediaList, std::vector<std::string>{"D"});
+
+  // A read error part-way through: no half-read list, no error, just drive D.
+  platform::testing::ResetFaults();
+  host.Write("RKDB\\RKDBMedia.SVD", "CurrentNumMedia:2\r\nE\r\n" + std::string(40000, 'x'));
+  platform::testing::ActiveFaults().read_error_path_part = "RKDBMedia";
+  platform::testing::ActiveFaults().read_error_after = 100;
+  EXPECT_NO_THROW(ReadMediaList(catalogue, window));
+  EXPECT_EQ(catalogue.MediaList, std::vector<std::string>{"D"});
   EXPECT_TRUE(window.statuses.empty());
 }
 
