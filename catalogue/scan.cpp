@@ -27,10 +27,19 @@ bool StartsWithDriveLetter(const std::string& path) {
 
 // The host folder made absolute, with a trailing separator.
 std::string AbsoluteHost(const std::string& host) {
-  if (StartsWithDriveLetter(host) || (!host.empty() && (host[0] == '\\' || host[0] == '/'))) {
+  if (StartsWithDriveLetter(host)) return WithTrailingSeparator(host);
+  const std::string current = platform::CurrentDirectory();
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  if (!host.empty() && separator(host[0])) {
+    // "\Reel Keeper" lies on the current drive, whose letter each medium then replaces; a
+    // network path or a POSIX path stays as it is.
+    const bool network = host.size() >= 2 && separator(host[1]);
+    if (!network && StartsWithDriveLetter(current)) {
+      return WithTrailingSeparator(current.substr(0, 2) + host);
+    }
     return WithTrailingSeparator(host);
   }
-  return WithTrailingSeparator(WithTrailingSeparator(platform::CurrentDirectory()) + host);
+  return WithTrailingSeparator(WithTrailingSeparator(current) + host);
 }
 
 // Total size of the capsule's files matching number + suffix on every medium, each medium

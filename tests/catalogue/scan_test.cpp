@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/host_files.h"
+#include "platform/files.h"
 #include "tests/catalogue/temp_host.h"
 
 namespace capsdub {
@@ -113,6 +114,20 @@ TEST_F(ScanTest, FirstMediumWinsForTheSameCapsule) {
   EXPECT_EQ(Row("0040")->FileSize, 2);
   EXPECT_EQ(Row("0041")->FileSize, 2);
   EXPECT_EQ(MediaFolder(host.host(), "E")[0], 'E');
+}
+
+TEST(MediaFolder, ReplacesTheDriveLetterOfTheAbsoluteHostFolder) {
+  EXPECT_EQ(MediaFolder("D:\\Reel Keeper", "E"), "E:\\Reel Keeper\\");
+  EXPECT_EQ(MediaFolder("\\\\server\\rk\\", "E"), "\\\\server\\rk\\");  // no drive letter
+  const std::string current = platform::CurrentDirectory();
+  if (current.size() >= 2 && current[1] == ':') {
+    // From the root of the current drive, and relative to the current folder.
+    EXPECT_EQ(MediaFolder("\\Reel Keeper", "E"), "E:\\Reel Keeper\\");
+    const std::string relative = MediaFolder("Reel Keeper", "E");
+    EXPECT_EQ(relative.substr(0, 2), "E:");
+    EXPECT_EQ(relative.substr(2, current.size() - 2), current.substr(2));
+    EXPECT_EQ(relative.substr(relative.size() - 12), "Reel Keeper\\");
+  }
 }
 
 TEST_F(ScanTest, StopEndsTheScanWithTheRowsFoundSoFar) {
