@@ -32,8 +32,9 @@ std::vector<ChannelAlias> BuildChannelAliases() {
     std::size_t length = FieldLength(channel.alt_names, sizeof(channel.alt_names) - 1);
     const char* names = channel.alt_names;
     if (length == 0) {
+      // The whole name, also one that fills its field without a NUL.
       names = channel.name;
-      length = FieldLength(channel.name, sizeof(channel.name) - 1);
+      length = FieldLength(channel.name, sizeof(channel.name));
     }
     aliases.push_back({channel.number, std::string(names, length)});
   }

@@ -264,6 +264,7 @@ TEST_F(ReservationTest, ChannelByAlternativeName) {
   host.channels.push_back(MakeChannel(10, "Ten", "A,B,C"));
   host.channels.push_back(MakeChannel(12, "Twelve", "P,,Q"));
   host.channels.push_back(MakeChannel(20, "Twenty", std::string(256, 'N')));
+  host.channels.push_back(MakeChannel(30, std::string(256, 'L')));  // fills its field
   WriteHost(host);
   Open();
   struct Case {
@@ -295,6 +296,20 @@ TEST_F(ReservationTest, ChannelByAlternativeName) {
   std::memset(in->memo, 'M', sizeof(in->memo));
   ASSERT_EQ(kap_->SetReservationEx(1, in.get()), kKapOk);
   EXPECT_EQ(in->channel.number, 20);
+  // A channel without alternatives goes by its whole name, all 256 bytes of it.
+  struct NameCase {
+    std::size_t length;
+    std::uint16_t channel;
+  };
+  for (const NameCase& c : {NameCase{256, 30}, NameCase{255, 0}}) {
+    SCOPED_TRACE(Numbered("name of length ", static_cast<long long>(c.length)));
+    ++day;
+    *in.get() =
+        Request(DaysFromNow(day, 20, 0), DaysFromNow(day, 21, 0), 1, Numbered("long name ", day));
+    std::memset(in->channel.name, 'L', c.length);
+    ASSERT_EQ(kap_->SetReservationEx(1, in.get()), kKapOk);
+    EXPECT_EQ(in->channel.number, c.channel);
+  }
 }
 
 TEST_F(ReservationTest, FailedAliasListBuildShowsAnEmptyBoxOnceAndStaysEmpty) {
