@@ -237,6 +237,34 @@ TEST_F(CapsuleCopyTest, CabinetFormNamesByNumberAndRenumbersFromOne) {
   }
 }
 
+// A capsule whose folder choice was cancelled has a bare proposed name: both forms write
+// into the current directory, never into the root of its drive.
+TEST_F(CapsuleCopyTest, BareProposedNameWritesIntoTheCurrentDirectory) {
+  const std::string previous = platform::CurrentDirectory();
+  const std::string here = scratch_.Folder("here\\");
+  ASSERT_TRUE(platform::SetCurrentDirectory(WithoutTrailingSeparator(here)));
+  for (const OutputForm form : {OutputForm::kMpegFile, OutputForm::kExternalCabinet}) {
+    FakeWindow window;
+    window.table.PathReelKeeper = host_;
+    window.table.CurrentRow = testing::AddRow(window.table, "0012", "News", 0);
+    window.form = form;
+    window.NumberDuplicates = true;
+    const std::string media = Segment("0012-001.ssg", 50);
+    DubCapsule(window, {media}, {}, "News.mpg", 0, "0012");
+    DubCapsule(window, {media}, {}, "News.mpg", 0, "0012");  // the name is now taken
+    const std::vector<std::string> bases = form == OutputForm::kMpegFile
+                                               ? std::vector<std::string>{"News", "News(1)"}
+                                               : std::vector<std::string>{"0012", "0001"};
+    for (const std::string& base : bases) {
+      for (const char* ext : {".mpg", ".ssx", ".sdb", ".scx"}) {
+        EXPECT_TRUE(Exists(here + base + ext)) << base << ext;
+      }
+      EXPECT_EQ(HashFile(here + base + ".mpg"), HashFile(media));
+    }
+  }
+  platform::SetCurrentDirectory(previous);
+}
+
 TEST_F(CapsuleCopyTest, TakenNameWithoutRenumberingSkipsAndTouchesNothing) {
   for (const OutputForm form : {OutputForm::kMpegFile, OutputForm::kExternalCabinet}) {
     testing::ScratchFolder scratch;
