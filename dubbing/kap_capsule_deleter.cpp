@@ -1,0 +1,64 @@
+// Deletion of a dubbed capsule through the recording-reservation library.
+#include "dubbing/kap_capsule_deleter.h"
+
+#include <limits>
+
+#include "kapbinding/kap_error_text.h"
+
+namespace capsdub {
+namespace {
+
+// "ビデオカプセルIDエラー(ID = "
+constexpr char kIdError[] =
+    "\x83r\x83"
+    "f\x83I\x83J\x83v\x83Z\x83\x8bID\x83G\x83\x89\x81[(ID = ";
+// "Reel Keeper起動エラー / "
+constexpr char kOpenError[] = "Reel Keeper\x8bN\x93\xae\x83G\x83\x89\x81[ / ";
+// "ビデオカプセル削除エラー / "
+constexpr char kDeleteError[] =
+    "\x83r\x83"
+    "f\x83I\x83J\x83v\x83Z\x83\x8b\x8d\xed\x8f\x9c\x83G\x83\x89\x81[ / ";
+
+}  // namespace
+
+std::optional<std::int32_t> CapsuleIdOf(std::string_view number) {
+  if (number.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (const char c : number) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+bool KapCapsuleDeleter::DeleteDubbedCapsule(const std::string& number, DubbingWindow& window) {
+  if (entries_ == nullptr || entries_->KapOpen == nullptr ||
+      entries_->KapDeleteRecorded == nullptr || entries_->KapClose == nullptr) {
+    window.ShowMessageNoWait(DeletionUnavailableMessage(), MessageIcon::kError);
+    return false;
+  }
+  const std::optional<std::int32_t> id = CapsuleIdOf(number);
+  if (!id) {
+    window.ShowMessageNoWait(kIdError + number + ")", MessageIcon::kError);
+    return false;
+  }
+
+  std::int32_t session = 0;
+  const std::int32_t opened = entries_->KapOpen(&session);
+  if (opened != kKapOk) {
+    // No session is open: nothing to close.
+    window.ShowMessageNoWait(kOpenError + KapErrorText(opened), MessageIcon::kError);
+    return false;
+  }
+  const std::int32_t deleted = entries_->KapDeleteRecorded(session, *id);
+  // The session lock is system-wide and must be given back on this thread whatever happened.
+  entries_->KapClose(session);
+  if (deleted != kKapOk) {
+    window.ShowMessageNoWait(kDeleteError + KapErrorText(deleted), MessageIcon::kError);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace capsdub

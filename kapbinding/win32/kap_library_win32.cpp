@@ -1,0 +1,212 @@
+// Loading and binding of KAP.dll on Windows: the installation folder from the registry, the
+// library loaded by its bare name with that folder current, and its entries looked up by name.
+#include <windows.h>
+
+// windows.h maps SetCurrentDirectory to SetCurrentDirectoryW; the platform function keeps its name.
+#undef SetCurrentDirectory
+
+#include <string>
+#include <utility>
+
+#include "kapbinding/kap_library.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace capsdub {
+namespace {
+
+// The source named in the text of a missing-entry failure, and the line numbers that tell the
+// entries apart: KapOpen's, then 4 more for each entry after it.
+constexpr char kBindingSource[] = "kapbinding\\win32\\kap_library_win32.cpp";
+constexpr int kFirstEntryLine = 640;
+constexpr int kEntryLineStep = 4;
+
+// An open registry key. Move-only; closes on destruction.
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  explicit RegistryKey(HKEY key) : key_(key) {}
+  RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+  RegistryKey& operator=(RegistryKey&& other) noexcept {
+    if (this != &other) {
+      Close();
+      key_ = std::exchange(other.key_, nullptr);
+    }
+    return *this;
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey() { Close(); }
+
+  HKEY get() const { return key_; }
+
+ private:
+  void Close() {
+    if (key_ != nullptr) ::RegCloseKey(key_);
+    key_ = nullptr;
+  }
+  HKEY key_ = nullptr;
+};
+
+// A loaded library. Move-only; frees it on destruction.
+class LibraryModule {
+ public:
+  LibraryModule() = default;
+  explicit LibraryModule(HMODULE module) : module_(module) {}
+  LibraryModule(LibraryModule&& other) noexcept : module_(std::exchange(other.module_, nullptr)) {}
+  LibraryModule& operator=(LibraryModule&& other) noexcept {
+    if (this != &other) {
+      reset();
+      module_ = std::exchange(other.module_, nullptr);
+    }
+    return *this;
+  }
+  LibraryModule(const LibraryModule&) = delete;
+  LibraryModule& operator=(const LibraryModule&) = delete;
+  ~LibraryModule() { reset(); }
+
+  HMODULE get() const { return module_; }
+  void reset() {
+    if (module_ != nullptr) ::FreeLibrary(module_);
+    module_ = nullptr;
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+};
+
+// Makes the remembered directory current again when the scope ends, however it ends.
+class CurrentDirectoryRestorer {
+ public:
+  CurrentDirectoryRestorer() : remembered_(platform::CurrentDirectory()) {}
+  CurrentDirectoryRestorer(const CurrentDirectoryRestorer&) = delete;
+  CurrentDirectoryRestorer& operator=(const CurrentDirectoryRestorer&) = delete;
+  ~CurrentDirectoryRestorer() {
+    if (!remembered_.empty()) platform::SetCurrentDirectory(remembered_);
+  }
+
+ private:
+  std::string remembered_;
+};
+
+// The binding's module-wide state. It lives until the program ends, and its destruction then
+// frees the library.
+struct Binding {
+  LibraryModule library;
+  bool loaded = false;
+  KapEntries entries;
+};
+
+Binding& State() {
+  static Binding binding;
+  return binding;
+}
+
+std::string AssertionText(int line) {
+  return std::string("Assertion failure") + " (" + kBindingSource + ", line " +
+         std::to_string(line) + ")";
+}
+
+// Looks up the entry `name`, the `index`-th in binding order.
+template <typename Proc>
+void BindEntry(HMODULE module, const char* name, int index, Proc& entry) {
+  const FARPROC address = ::GetProcAddress(module, name);
+  if (address == nullptr)
+    throw KapBindingError(AssertionText(kFirstEntryLine + kEntryLineStep * index));
+  // The export's type is the one kap.h declares for it.
+  entry = reinterpret_cast<Proc>(reinterpret_cast<void*>(address));
+}
+
+KapEntries BindEntries(HMODULE module) {
+  KapEntries e;
+  int index = 0;
+  BindEntry(module, "KapOpen", index++, e.KapOpen);
+  BindEntry(module, "KapClose", index++, e.KapClose);
+  BindEntry(module, "KapGetFirstChannel", index++, e.KapGetFirstChannel);
+  BindEntry(module, "KapGetNextChannel", index++, e.KapGetNextChannel);
+  BindEntry(module, "KapGetFirstReservation", index++, e.KapGetFirstReservation);
+  BindEntry(module, "KapGetNextReservation", index++, e.KapGetNextReservation);
+  BindEntry(module, "KapSetReservation", index++, e.KapSetReservation);
+  BindEntry(module, "KapSetReservationEx", index++, e.KapSetReservationEx);
+  BindEntry(module, "KapDeleteReservation", index++, e.KapDeleteReservation);
+  BindEntry(module, "KapGetFirstRecorded", index++, e.KapGetFirstRecorded);
+  BindEntry(module, "KapGetNextRecorded", index++, e.KapGetNextRecorded);
+  BindEntry(module, "KapDeleteRecorded", index++, e.KapDeleteRecorded);
+  BindEntry(module, "KapSetMemoRecorded", index++, e.KapSetMemoRecorded);
+  BindEntry(module, "KapSetNameRecorded", index++, e.KapSetNameRecorded);
+  BindEntry(module, "KapGetDiskSpaceLeft", index++, e.KapGetDiskSpaceLeft);
+  BindEntry(module, "KapGetDiskSpaceRequired", index++, e.KapGetDiskSpaceRequired);
+  return e;
+}
+
+}  // namespace
+
+std::string KapInstallFolder() {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvan Corporation\\Tessaly", 0,
+                      KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    return {};
+  }
+  const RegistryKey key(opened);
+  std::wstring value;
+  DWORD type = 0;
+  DWORD bytes = 0;
+  LSTATUS status = ::RegQueryValueExW(key.get(), L"InstalledPath", nullptr, &type, nullptr, &bytes);
+  // The value may grow between the two queries; ask again with the size now reported.
+  while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+    if (type != REG_SZ) return {};
+    value.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    status = ::RegQueryValueExW(key.get(), L"InstalledPath", nullptr, &type,
+                                reinterpret_cast<BYTE*>(value.data()), &bytes);
+    if (status == ERROR_SUCCESS) {
+      if (type != REG_SZ) return {};
+      value.resize(bytes / sizeof(wchar_t));
+      // The stored string need not end in a NUL, or may carry several.
+      const auto end = value.find(L'\0');
+      if (end != std::wstring::npos) value.resize(end);
+      bool lossy = false;
+      std::string folder = platform::WideToSjis(value, &lossy);
+      // A folder that Shift-JIS cannot name cannot be reached through the core's paths.
+      return lossy ? std::string() : folder;
+    }
+  }
+  return {};
+}
+
+bool LoadKapLibrary(const std::string& folder) {
+  Binding& state = State();
+  if (state.loaded) return true;
+
+  const CurrentDirectoryRestorer restore;
+  const std::string install = folder.empty() ? KapInstallFolder() : folder;
+  if (!install.empty()) {
+    std::string library_path = install;
+    if (library_path.back() != '\\') library_path += '\\';
+    library_path += "KAP.DLL";
+    if (platform::FileExists(library_path) && !platform::SetCurrentDirectory(install)) {
+      throw platform::IoError("cannot make the folder of KAP.DLL current: " + install);
+    }
+  }
+
+  // By bare name, so that the system's search order applies, the current directory included;
+  // a missing companion library gives a failure here, not a system error box.
+  const UINT old_mode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  LibraryModule library(::LoadLibraryW(L"KAP.DLL"));
+  ::SetErrorMode(old_mode);
+  if (library.get() == nullptr) return false;
+
+  // A library without every entry is not used at all: it is freed again (the local owner) and
+  // nothing stays bound.
+  const KapEntries entries = BindEntries(library.get());
+  state.library = std::move(library);
+  state.entries = entries;
+  state.loaded = true;
+  return true;
+}
+
+const KapEntries& KapLibraryEntries() {
+  return State().entries;
+}
+
+}  // namespace capsdub
