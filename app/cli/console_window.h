@@ -24,6 +24,8 @@ class ConsoleWindow : public DubbingWindow {
 
   void set_save_folder(const std::string& folder) { save_folder_ = folder; }
   void set_output_form(OutputForm form) { form_ = form; }
+  // --delete: the job deletes each dubbed capsule that passes the size check.
+  void set_check_delete(bool check) { check_delete_ = check; }
   // The capsules the job copied, in its order.
   const std::vector<Result>& results() const { return results_; }
 
@@ -41,7 +43,7 @@ class ConsoleWindow : public DubbingWindow {
     history_ = history;
   }
   OutputForm ExportTo() const override { return form_; }
-  bool CheckDelete() const override { return false; }
+  bool CheckDelete() const override { return check_delete_; }
   // The console runs unattended like the command-line batch: a full drive is a question.
   bool BatchMode() const override { return true; }
   void SetIdleState(bool) override {}
@@ -66,6 +68,7 @@ class ConsoleWindow : public DubbingWindow {
   std::string save_folder_;
   std::vector<std::string> history_;
   OutputForm form_ = OutputForm::kMpegFile;
+  bool check_delete_ = false;
   bool terminal_ = false;    // standard error is a terminal
   bool line_shown_ = false;  // a progress line is on screen
   int position_ = 0;

@@ -11,6 +11,8 @@
 #include "catalogue/scan.h"
 #include "dubbing/capsule_deleter.h"
 #include "dubbing/dubbing_job.h"
+#include "dubbing/kap_capsule_deleter.h"
+#include "kapbinding/kap_library.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -19,12 +21,42 @@ namespace {
 
 constexpr char kUsage[] =
     "  dub --host FOLDER [--drive D=/path ...] --to FOLDER [--cabinet-form] [--renumber]\n"
-    "      NUMBER...\n"
+    "      [--delete] NUMBER...\n"
     "      Dubs the capsules with these numbers into the save folder --to, in the order the\n"
     "      scan found them: the .mpg named after the title (--cabinet-form: after the\n"
     "      number), with .ssx, .sdb and .scx. An existing output name is skipped unless\n"
     "      --renumber is given. Exit status 0 only when every capsule was dubbed and passed\n"
-    "      the size check.";
+    "      the size check.\n"
+    "      --delete: each capsule that passes the size check is then deleted from Reel\n"
+    "      Keeper through KAP.dll (Windows only; found in Reel Keeper's installation folder\n"
+    "      or by the system's search); a capsule not deleted is reported and makes the exit\n"
+    "      status 1.";
+
+// Passes each deletion on and remembers the capsules that were not deleted.
+class ReportingDeleter : public CapsuleDeleter {
+ public:
+  explicit ReportingDeleter(CapsuleDeleter& deleter) : deleter_(deleter) {}
+  bool DeleteDubbedCapsule(const std::string& number, DubbingWindow& window) override {
+    const bool deleted = deleter_.DeleteDubbedCapsule(number, window);
+    if (!deleted) not_deleted.insert(number);
+    return deleted;
+  }
+  std::set<std::string> not_deleted;
+
+ private:
+  CapsuleDeleter& deleter_;
+};
+
+// The bound library entries for --delete, or null when KAP.dll cannot be used (the deleter
+// then reports that for each capsule, as the window's job does).
+const KapEntries* BindKapLibrary() {
+  try {
+    if (LoadKapLibrary("")) return &KapLibraryEntries();
+  } catch (const std::exception& e) {
+    PrintErr(std::string("capsdub-cli dub: ") + e.what() + "\n");
+  }
+  return nullptr;
+}
 
 int Fail(const std::string& message, bool usage = false) {
   std::fprintf(stderr, "capsdub-cli dub: %s\n", message.c_str());
@@ -38,6 +70,7 @@ int RunDub(const std::vector<std::string>& args) {
   bool save_folder_given = false;
   bool cabinet_form = false;
   bool renumber = false;
+  bool delete_dubbed = false;
   std::vector<std::string> numbers;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string error;
@@ -53,6 +86,8 @@ int RunDub(const std::vector<std::string>& args) {
       cabinet_form = true;
     } else if (args[i] == "--renumber") {
       renumber = true;
+    } else if (args[i] == "--delete") {
+      delete_dubbed = true;
     } else if (args[i].size() > 1 && args[i][0] == '-') {
       return Fail("unknown option '" + args[i] + "'", true);
     } else {
@@ -94,7 +129,9 @@ int RunDub(const std::vector<std::string>& args) {
   window.set_save_folder(save_folder);
   window.set_output_form(cabinet_form ? OutputForm::kExternalCabinet : OutputForm::kMpegFile);
   window.NumberDuplicates = renumber;
-  UnavailableCapsuleDeleter deleter;  // the console never deletes
+  window.set_check_delete(delete_dubbed);
+  KapCapsuleDeleter kap_deleter(delete_dubbed ? BindKapLibrary() : nullptr);
+  ReportingDeleter deleter(kap_deleter);
   try {
     ActionExportExecute(window, deleter);
   } catch (const std::exception& e) {
@@ -117,6 +154,8 @@ int RunDub(const std::vector<std::string>& args) {
       problem = "size check failed (" + std::to_string(static_cast<long long>(r.copied)) +
                 " bytes copied, catalogue size " +
                 std::to_string(static_cast<long long>(r.catalogue_size)) + " KB)";
+    } else if (deleter.not_deleted.count(r.number) != 0) {
+      problem = "dubbed but not deleted";
     }
     if (!problem.empty()) {
       PrintErr("capsdub-cli dub: capsule " + r.number + ": " + problem + "\n");
@@ -131,7 +170,8 @@ int RunDub(const std::vector<std::string>& args) {
     }
   }
   if (failures > 0) return 1;
-  std::fprintf(stderr, "%zu capsules dubbed\n", window.results().size());
+  std::fprintf(stderr, "%zu capsules dubbed%s\n", window.results().size(),
+               delete_dubbed ? " and deleted" : "");
   return 0;
 }
 
