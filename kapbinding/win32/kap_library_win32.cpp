@@ -111,8 +111,9 @@ std::string AssertionText(int line) {
 template <typename Proc>
 void BindEntry(HMODULE module, const char* name, int index, Proc& entry) {
   const FARPROC address = ::GetProcAddress(module, name);
-  if (address == nullptr)
+  if (address == nullptr) {
     throw KapBindingError(AssertionText(kFirstEntryLine + kEntryLineStep * index));
+  }
   // The export's type is the one kap.h declares for it.
   entry = reinterpret_cast<Proc>(reinterpret_cast<void*>(address));
 }
