@@ -17,6 +17,12 @@ cp "$b/kap/KAP.dll" "$b/kap/kapctl/kapctl.exe" "$b/hostlibs/rkdb/RKDB.dll" \
    "$demo/bin/"
 run() { "$top/cmake/wine-run" "$@"; }
 host="$(run winepath -w "$demo/data" | tr -d '\r')\\Reel Keeper\\"
+# KAP.dll talks to Reel Keeper only when Reel Keeper's registry key names its installation
+# folder; the demo's bin folder plays it (32-bit view, as the programs are i686) while it runs.
+key='HKLM\Software\Orvan Corporation\Tessaly'
+run reg add "$key" /v InstalledPath /t REG_SZ /d "$(run winepath -w "$demo/bin/" | tr -d '\r')" \
+  /f /reg:32 > /dev/null
+trap 'run reg delete "$key" /v InstalledPath /f /reg:32 > /dev/null 2>&1' EXIT
 export CAPSDUB_STANDIN_DATA=$host
 run "$demo/bin/rk-samplegen.exe" --out "$host" --media "${host:0:1}" --capsules 6 --small \
   --standin --seed 2

@@ -17,6 +17,16 @@ if [[ -n "$runner" ]]; then
   IFS=';' read -r -a kap_files <<< "$CAPSDUB_KAP_FILES"
   cp "$cli" "${kap_files[@]}" "$work/bin/" || fail "programs not copied"
   cli=$work/bin/$(basename "$cli")
+  # KAP.dll talks to Reel Keeper only when Reel Keeper's key names its installation folder:
+  # the folder of the copies plays it, in both registry views, for this test only.
+  key='HKLM\Software\Orvan Corporation\Tessaly'
+  install=$("$runner" winepath -w "$work/bin/" 2>/dev/null | tr -d '\r')
+  for view in 32 64; do
+    "$runner" reg add "$key" /v InstalledPath /t REG_SZ /d "$install" /f /reg:$view \
+      > /dev/null 2>&1 || fail "InstalledPath not set"
+  done
+  trap 'for view in 32 64; do "$runner" reg delete "$key" /v InstalledPath /f /reg:$view \
+    > /dev/null 2>&1; done; rm -rf "$work"' EXIT
   host="$("$runner" winepath -w "$work/D/" 2>/dev/null | tr -d '\r')Reel Keeper\\"
   out=$("$runner" winepath -w "$work/out" 2>/dev/null | tr -d '\r')
   export CAPSDUB_STANDIN_DATA=$host
