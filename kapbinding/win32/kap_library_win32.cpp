@@ -5,7 +5,9 @@
 // windows.h maps SetCurrentDirectory to SetCurrentDirectoryW; the platform function keeps its name.
 #undef SetCurrentDirectory
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "kapbinding/kap_library.h"
@@ -21,59 +23,17 @@ constexpr char kBindingSource[] = "kapbinding\\win32\\kap_library_win32.cpp";
 constexpr int kFirstEntryLine = 640;
 constexpr int kEntryLineStep = 4;
 
-// An open registry key. Move-only; closes on destruction.
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  explicit RegistryKey(HKEY key) : key_(key) {}
-  RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-  RegistryKey& operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-      Close();
-      key_ = std::exchange(other.key_, nullptr);
-    }
-    return *this;
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() { Close(); }
-
-  HKEY get() const { return key_; }
-
- private:
-  void Close() {
-    if (key_ != nullptr) ::RegCloseKey(key_);
-    key_ = nullptr;
-  }
-  HKEY key_ = nullptr;
+// An open registry key, closed when it goes out of scope.
+struct RegistryKeyCloser {
+  void operator()(HKEY key) const { ::RegCloseKey(key); }
 };
+using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegistryKeyCloser>;
 
-// A loaded library. Move-only; frees it on destruction.
-class LibraryModule {
- public:
-  LibraryModule() = default;
-  explicit LibraryModule(HMODULE module) : module_(module) {}
-  LibraryModule(LibraryModule&& other) noexcept : module_(std::exchange(other.module_, nullptr)) {}
-  LibraryModule& operator=(LibraryModule&& other) noexcept {
-    if (this != &other) {
-      reset();
-      module_ = std::exchange(other.module_, nullptr);
-    }
-    return *this;
-  }
-  LibraryModule(const LibraryModule&) = delete;
-  LibraryModule& operator=(const LibraryModule&) = delete;
-  ~LibraryModule() { reset(); }
-
-  HMODULE get() const { return module_; }
-  void reset() {
-    if (module_ != nullptr) ::FreeLibrary(module_);
-    module_ = nullptr;
-  }
-
- private:
-  HMODULE module_ = nullptr;
+// A loaded library, freed when it goes out of scope.
+struct LibraryFreer {
+  void operator()(HMODULE module) const { ::FreeLibrary(module); }
 };
+using LibraryModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
 
 // Makes the remembered directory current again when the scope ends, however it ends.
 class CurrentDirectoryRestorer {
