@@ -2,6 +2,7 @@
 // binding of the recording-reservation library provides the real deleter.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "dubbing/dubbing_window.h"
@@ -23,7 +24,10 @@ class UnavailableCapsuleDeleter : public CapsuleDeleter {
   bool DeleteDubbedCapsule(const std::string& number, DubbingWindow& window) override;
 };
 
-// "Reel Keeper起動エラー / " followed by the library's text for "could not be loaded".
+// "Reel Keeper起動エラー / " followed by the library's text for the result `code`.
+std::string StartErrorMessage(std::int32_t code);
+
+// The start error for a library that could not be loaded.
 std::string DeletionUnavailableMessage();
 
 }  // namespace capsdub

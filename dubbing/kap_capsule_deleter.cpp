@@ -12,8 +12,6 @@ namespace {
 constexpr char kIdError[] =
     "\x83r\x83"
     "f\x83I\x83J\x83v\x83Z\x83\x8bID\x83G\x83\x89\x81[(ID = ";
-// "Reel Keeper起動エラー / "
-constexpr char kOpenError[] = "Reel Keeper\x8bN\x93\xae\x83G\x83\x89\x81[ / ";
 // "ビデオカプセル削除エラー / "
 constexpr char kDeleteError[] =
     "\x83r\x83"
@@ -48,7 +46,7 @@ bool KapCapsuleDeleter::DeleteDubbedCapsule(const std::string& number, DubbingWi
   const std::int32_t opened = entries_->KapOpen(&session);
   if (opened != kKapOk) {
     // No session is open: nothing to close.
-    window.ShowMessageNoWait(kOpenError + KapErrorText(opened), MessageIcon::kError);
+    window.ShowMessageNoWait(StartErrorMessage(opened), MessageIcon::kError);
     return false;
   }
   const std::int32_t deleted = entries_->KapDeleteRecorded(session, *id);
