@@ -19,6 +19,7 @@
 #include "app/cli/command_registry.h"
 #include "dubbing/dub_utils.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace capsdub::cli {
 namespace {
@@ -145,6 +146,30 @@ void ConsoleWindow::ShowMessageNoWait(std::string_view text, MessageIcon icon) {
 
 void ConsoleWindow::CapsuleDubbed(const CatalogueRow& row, double copied, bool stopped) {
   results_.push_back({row.FileName, copied, stopped, row.FileSize});
+}
+
+std::string ConsoleWindow::ApplicationTitle() const {
+  return "\x83J\x83v\x83X\x83_\x83u";  // カプスダブ
+}
+
+void ConsoleWindow::ShowInformation(std::string_view text, std::string_view) {
+  // The box's text on standard output, with the line ends of the console.
+  ClearProgressLine();
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines += text[i];
+  }
+  PrintOut(lines);
+}
+
+void ConsoleWindow::ShowAppException(std::string_view message) {
+  SetStatus(message, kColourRed);
+  error_shown_ = true;
+}
+
+bool ConsoleWindow::FolderExists(const std::string& path) const {
+  return platform::FolderExists(path);
 }
 
 }  // namespace capsdub::cli

@@ -1,17 +1,19 @@
 // The dubbing window of capsdub-cli: status lines on standard error, a progress line with
 // percentage, bytes and rate when standard error is a terminal, and the free-space question
-// as a prompt (refused when there is no terminal to answer it). Ctrl+C asks for a stop.
+// as a prompt (refused when there is no terminal to answer it). Ctrl+C asks for a stop. For
+// the command-line batch, the usage box is printed on standard output and errors on standard
+// error; closing the window is remembered.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "dubbing/dubbing_window.h"
+#include "dubbing/command_line.h"
 
 namespace capsdub::cli {
 
-class ConsoleWindow : public DubbingWindow {
+class ConsoleWindow : public BatchWindow {
  public:
   struct Result {
     std::string number;
@@ -28,6 +30,9 @@ class ConsoleWindow : public DubbingWindow {
   void set_check_delete(bool check) { check_delete_ = check; }
   // The capsules the job copied, in its order.
   const std::vector<Result>& results() const { return results_; }
+  // The batch showed an error / closed the window.
+  bool error_shown() const { return error_shown_; }
+  bool closed() const { return closed_; }
 
   Catalogue& catalogue() override { return catalogue_; }
   void SetStatus(std::string_view text, Colour colour) override;
@@ -60,6 +65,14 @@ class ConsoleWindow : public DubbingWindow {
   }
   void CapsuleDubbed(const CatalogueRow& row, double copied, bool stopped) override;
 
+  std::string ApplicationTitle() const override;
+  void ShowInformation(std::string_view text, std::string_view caption) override;
+  void ShowAppException(std::string_view message) override;
+  void SetExportTo(OutputForm form) override { form_ = form; }
+  void SetCheckDelete(bool checked) override { check_delete_ = checked; }
+  bool FolderExists(const std::string& path) const override;
+  void CloseMainWindow() override { closed_ = true; }
+
  private:
   void ClearProgressLine();
   void DrawProgressLine();
@@ -77,6 +90,8 @@ class ConsoleWindow : public DubbingWindow {
   std::uint64_t started_ms_ = 0;  // start of the running capsule copy
   std::uint64_t drawn_ms_ = 0;    // last redraw of the progress line
   std::vector<Result> results_;
+  bool error_shown_ = false;
+  bool closed_ = false;
 };
 
 }  // namespace capsdub::cli

@@ -192,6 +192,31 @@ void FakeWindow::CapsuleDubbed(const CatalogueRow& row, double copied, bool stop
   events.push_back("dub:" + row.FileName);
 }
 
+void FakeWindow::ShowInformation(std::string_view text, std::string_view caption) {
+  informations.push_back({std::string(text), std::string(caption)});
+  events.push_back("information");
+}
+
+void FakeWindow::ShowAppException(std::string_view message) {
+  app_exceptions.emplace_back(message);
+  events.push_back("exception");
+}
+
+void FakeWindow::SelectRow(RowId id) {
+  selected.push_back(id);
+  BatchWindow::SelectRow(id);
+}
+
+void FakeWindow::RunHidden(const std::string& command_line) {
+  commands.push_back(command_line);
+  if (on_run) on_run(*this, command_line);
+}
+
+void FakeWindow::CloseMainWindow() {
+  ++closes;
+  events.push_back("close");
+}
+
 RowId AddRow(Catalogue& catalogue, const std::string& number, const std::string& title,
              double file_size) {
   CatalogueRow row;

@@ -7,10 +7,12 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "dubbing/capsule_deleter.h"
+#include "dubbing/command_line.h"
 #include "dubbing/dubbing_window.h"
 
 namespace capsdub::testing {
@@ -48,8 +50,8 @@ void WriteStreamFile(const std::string& path, std::uint64_t size, const std::str
 std::uint64_t HashFiles(const std::vector<std::string>& paths);
 std::uint64_t HashFile(const std::string& path);
 
-// The window as the job and the copy see it, recording everything they do.
-class FakeWindow : public DubbingWindow {
+// The window as the job, the copy and the batch see it, recording everything they do.
+class FakeWindow : public BatchWindow {
  public:
   struct Status {
     std::string text;
@@ -100,6 +102,21 @@ class FakeWindow : public DubbingWindow {
   };
   std::vector<Dubbed> dubbed;
 
+  // The batch's view: folders that exist (others do not), the programs it started, the boxes
+  // it showed, the rows it selected, and how often it closed the window.
+  std::set<std::string> folders;
+  std::function<void(FakeWindow&, const std::string&)> on_run;  // scripted effect of a program
+  std::vector<std::string> commands;
+  std::string title = "CapsDub";
+  struct Information {
+    std::string text;
+    std::string caption;
+  };
+  std::vector<Information> informations;
+  std::vector<std::string> app_exceptions;
+  std::vector<RowId> selected;
+  int closes = 0;
+
   // The status texts in order.
   std::vector<std::string> StatusTexts() const;
   bool HasStatus(const std::string& text, Colour colour) const;
@@ -128,6 +145,16 @@ class FakeWindow : public DubbingWindow {
   std::optional<std::string> BrowseForFolder(std::string_view title, std::string_view prompt,
                                              std::string_view initial_folder) override;
   void CapsuleDubbed(const CatalogueRow& row, double copied, bool stopped) override;
+
+  std::string ApplicationTitle() const override { return title; }
+  void ShowInformation(std::string_view text, std::string_view caption) override;
+  void ShowAppException(std::string_view message) override;
+  void SetExportTo(OutputForm f) override { form = f; }
+  void SetCheckDelete(bool checked) override { check_delete = checked; }
+  void SelectRow(RowId id) override;
+  bool FolderExists(const std::string& path) const override { return folders.count(path) != 0; }
+  void RunHidden(const std::string& command_line) override;
+  void CloseMainWindow() override;
 };
 
 // A deleter that records the capsules it was asked to delete.

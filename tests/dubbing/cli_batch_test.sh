@@ -1,0 +1,56 @@
+#!/bin/bash
+# capsdub-cli batch end to end on a generated sample host: "/s:t /c:2" dubs the first two
+# capsules in title order, "/?" and a save folder that does not exist print the usage text.
+#   cli_batch_test.sh RUNNER CAPSDUB_CLI RK_SAMPLEGEN WORK_FOLDER
+# RUNNER is empty for native programs or the Wine runner for Windows ones (paths are then
+# given to the programs in Windows form).
+set -uo pipefail
+runner=$1 cli=$2 samplegen=$3 work=$4
+rm -rf "$work"
+mkdir -p "$work/D/out"
+trap 'rm -rf "$work"' EXIT
+
+run() { if [[ -n "$runner" ]]; then "$runner" "$@"; else "$@"; fi; }
+if [[ -n "$runner" ]]; then
+  root=$("$runner" winepath -w "$work/D/" 2>/dev/null | tr -d '\r')
+  drives=(--media "${root:0:1}")
+else
+  root='D:\'
+  drives=(--drive "D=$work/D")
+fi
+host="${root}Reel Keeper\\"
+# The save folder in Windows form: an argument starting with "/" is an option of the batch.
+out="${root}out"
+missing="${root}missing"
+fail() { echo "FAIL: $*"; exit 1; }
+
+run "$samplegen" --out "$host" "${drives[@]}" --capsules 6 --small --plain > /dev/null ||
+  fail "sample host not written"
+[[ -n "$runner" ]] && drives=()
+list=$(run "$cli" list --host "$host" "${drives[@]}" --tsv 2>/dev/null) || fail "list"
+# The sample titles sort the same by code point as by the catalogue's collation.
+batch() { run "$cli" batch --host "$host" "${drives[@]}" "$@"; }
+
+text=$(batch "$out" /s:t /c:2 2>&1); status=$?
+[[ $status -eq 0 ]] || fail "batch exited $status: $text"
+grep -q "2 capsules dubbed" <<< "$text" || fail "batch: $text"
+[[ $(ls "$work/D/out"/*.mpg 2>/dev/null | wc -l) -eq 2 ]] || fail "two .mpg files expected: $text"
+mapfile -t expected < <(tail -n +2 <<< "$list" | cut -f2 | LC_ALL=C sort | head -2)
+[[ ${#expected[@]} -eq 2 ]] || fail "two titles expected in the list"
+for title in "${expected[@]}"; do
+  ls "$work/D/out" | grep -qF "${title//\"/”}" || fail "no output for '$title': $(ls "$work/D/out")"
+done
+
+usage_line='CapsDub [パス] [/w][/o][/s:ソート順][/c:数][/t:"キーワード"][/a:TV局名][/f:キャビネット名]'
+expect_usage() {
+  local text status
+  text=$(batch "$@" 2>/dev/null); status=$?
+  [[ $status -eq 0 ]] || fail "usage for '$*' exited $status"
+  grep -qxF "$usage_line" <<< "${text//$'\r'/}" || fail "no usage text for '$*': $text"
+  [[ $(wc -l <<< "$text") -eq 27 ]] || fail "27 usage lines expected for '$*'"
+}
+expect_usage "/?"
+expect_usage "$missing" /c:3
+expect_usage "$out" /c:0 /c:5
+[[ $(ls "$work/D/out"/*.mpg | wc -l) -eq 2 ]] || fail "the usage runs dubbed something"
+echo "capsdub-cli batch: all checks passed"
