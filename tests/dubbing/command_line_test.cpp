@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "dubbing/kap_capsule_deleter.h"
 #include "tests/dubbing/test_support.h"
+#include "tools/samplegen/sample_host.h"
 
 namespace capsdub {
 namespace {
@@ -449,6 +451,44 @@ TEST_F(BatchRunTest, WaitsWithTheWindowResponsiveBeforeClosing) {
   // One yield, then one per 10 ms step of the wait, then the close.
   EXPECT_EQ(std::count(window_.events.rbegin(), job_end, "yield"), 1 + 5);
   ExpectClosedOnceAtTheEnd();
+}
+
+TEST(BatchDeletionTest, WithoutTheLibraryEachDubbedCapsuleIsReportedAndNothingIsCalled) {
+  // "/d" ticks the delete box whether or not the library was loaded; the deleter of an
+  // unloaded library reports each capsule instead of calling into it.
+  testing::ScratchFolder scratch;
+  const std::string host = scratch.Folder("Reel Keeper\\");
+  samplegen::HostLayout layout;
+  layout.media = {scratch.drive()};
+  layout.seed = 7;
+  samplegen::CapsuleLayout capsule;
+  capsule.number = "0001";
+  capsule.title = "Alpha";
+  capsule.start = {2001, 3, 15, 21, 30, 0, 0};
+  capsule.size_bytes = 3000;
+  capsule.medium = scratch.drive();
+  capsule.segments.push_back({".ssg", 3000, 0, 0, true});
+  capsule.segments.push_back({".ssx", 100, 0, 0, true});
+  layout.capsules = {capsule};
+  samplegen::WriteHost(host, layout);
+
+  FakeWindow window;
+  window.batch = true;
+  window.table.PathReelKeeper = host;
+  testing::AddRow(window.table, "0001", "Alpha", 1);
+  std::string out = scratch.Folder("out\\");
+  out.pop_back();
+  window.folders = {out};
+  KapCapsuleDeleter deleter(nullptr);
+  RunCommandLine(window, deleter, {"/d", out}, 0);
+
+  EXPECT_TRUE(window.check_delete);
+  ASSERT_EQ(window.dubbed.size(), 1u);
+  EXPECT_EQ(window.dubbed[0].copied, 3100);
+  ASSERT_EQ(window.notices.size(), 1u);
+  EXPECT_EQ(window.notices[0].text, DeletionUnavailableMessage());
+  EXPECT_TRUE(window.app_exceptions.empty());
+  EXPECT_EQ(window.closes, 1);
 }
 
 }  // namespace
