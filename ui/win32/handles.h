@@ -2,8 +2,9 @@
 // image lists and modules. Each closes its handle once, on destruction or reset.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <utility>
 

@@ -1,0 +1,176 @@
+// Start-up, loading and the action handlers of the main window.
+#include "app/controller/main_controller.h"
+
+#include <exception>
+#include <utility>
+
+#include "catalogue/scan.h"
+#include "catalogue/sort.h"
+#include "dubbing/dubbing_job.h"
+#include "dubbing/kap_capsule_deleter.h"
+#include "kapbinding/kap_library.h"
+
+namespace capsdub {
+namespace {
+
+constexpr char kLoadingText[] =  // ビデオ一覧の取得中...
+    "\x83r\x83"
+    "f\x83I\x88\xea\x97\x97\x82\xcc\x8e\xe6\x93\xbe\x92\x86...";
+
+class DllKapAccess : public KapAccess {
+ public:
+  bool Load() override {
+    loaded_ = LoadKapLibrary("");
+    return loaded_;
+  }
+  CapsuleDeleter& Deleter() override {
+    if (!deleter_)
+      deleter_ = std::make_unique<KapCapsuleDeleter>(loaded_ ? &KapLibraryEntries() : nullptr);
+    return *deleter_;
+  }
+
+ private:
+  bool loaded_ = false;
+  std::unique_ptr<KapCapsuleDeleter> deleter_;
+};
+
+// Counts a running piece of work for as long as it is on the stack.
+class BusyScope {
+ public:
+  explicit BusyScope(int& count) : count_(count) { ++count_; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+  ~BusyScope() { --count_; }
+
+ private:
+  int& count_;
+};
+
+}  // namespace
+
+std::unique_ptr<KapAccess> MakeKapAccess() {
+  return std::make_unique<DllKapAccess>();
+}
+
+MainController::MainController(MainWindowPort& window, KapAccess& kap, SortStateStore& sort_state,
+                               std::vector<std::string> arguments)
+    : window_(window), kap_(kap), sort_state_(sort_state), arguments_(std::move(arguments)) {}
+
+template <typename Step>
+void MainController::Guarded(Step&& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    window_.ShowAppException(e.what());
+  } catch (...) {
+    window_.ShowAppException("Unknown error");
+  }
+}
+
+void MainController::FormCreate() {
+  Guarded([&] {
+    Catalogue& catalogue = window_.catalogue();
+    catalogue.SortMarker = 1;
+    sort_state_.Load(catalogue);
+    if (kap_.Load()) window_.EnableCheckDelete(true);
+    window_.StartTimer();
+  });
+}
+
+void MainController::FormActivate() {
+  if (catalogue_loaded_) return;
+  catalogue_loaded_ = true;
+  LoadCatalogue();
+}
+
+void MainController::Timer1Timer() {
+  FormActivate();
+}
+
+void MainController::LoadCatalogue() {
+  BusyScope busy(busy_);
+  loading_ = true;
+  Guarded([&] {
+    try {
+      window_.SetStatus(kLoadingText, kColourWindowText);
+      window_.StopRequested = false;
+      window_.EnableFolderButtons(false);
+      capsdub::LoadCatalogue(window_.catalogue(), window_);
+      window_.CatalogueChanged();
+      window_.ClearStatusText();
+      loading_ = false;
+      window_.NumberDuplicates = false;
+      if (!arguments_.empty()) {
+        RunCommandLine(window_, kap_.Deleter(), arguments_);
+        window_.CatalogueChanged();
+      }
+    } catch (...) {
+      loading_ = false;
+      window_.NumberDuplicates = true;
+      window_.EnableFolderButtons(true);
+      throw;
+    }
+    window_.NumberDuplicates = true;
+    window_.EnableFolderButtons(true);
+  });
+}
+
+void MainController::ActionRefreshExecute() {
+  // A reload while one runs would rebuild the tables under it: refused.
+  if (loading_) return;
+  BusyScope busy(busy_);
+  loading_ = true;
+  Guarded([&] {
+    try {
+      window_.StopRequested = false;
+      window_.EnableFolderButtons(false);
+      capsdub::LoadCatalogue(window_.catalogue(), window_);
+      SortCatalogue(window_.catalogue(), std::nullopt);
+    } catch (...) {
+      loading_ = false;
+      window_.CatalogueChanged();
+      window_.EnableFolderButtons(true);
+      throw;
+    }
+    loading_ = false;
+    window_.CatalogueChanged();
+    window_.EnableFolderButtons(true);
+  });
+}
+
+void MainController::TitleClick(const std::string& field) {
+  Guarded([&] {
+    try {
+      SortCatalogue(window_.catalogue(), field);
+    } catch (...) {
+      window_.CatalogueChanged();
+      throw;
+    }
+    window_.CatalogueChanged();
+  });
+}
+
+void MainController::ActionExportExecute() {
+  BusyScope busy(busy_);
+  Guarded([&] { capsdub::ActionExportExecute(window_, kap_.Deleter()); });
+}
+
+void MainController::ActionPauseExecute() {
+  BusyScope busy(busy_);
+  Guarded([&] { capsdub::ActionPauseExecute(window_); });
+}
+
+void MainController::ActionSTOPExecute() {
+  capsdub::ActionSTOPExecute(window_);
+}
+
+void MainController::ActionHELPExecute() {
+  Guarded([&] { capsdub::ActionHELPExecute(window_); });
+}
+
+void MainController::FormClose() {
+  window_.StopRequested = true;
+  Guarded([&] { sort_state_.Save(window_.catalogue()); });
+}
+
+}  // namespace capsdub

@@ -1,0 +1,101 @@
+// The catalogue grid RxDBGrid1: a virtual list view over Table1 that holds no copy of the
+// rows. It keeps the catalogue's selection and current row in step with the list view, draws
+// Status 9 rows in red, shows the sort marker in the header, and adds the Shift-click range,
+// the drag selection and the page keys of the catalogue.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/tables.h"
+#include "ui/win32/window.h"
+
+namespace capsdub::ui {
+
+// One column as the settings keep it: its field, its place in the display order, its width.
+struct GridColumnLayout {
+  std::string field;
+  int index = 0;
+  int width = 0;
+};
+
+class CatalogueGrid {
+ public:
+  struct Callbacks {
+    std::function<void()> current_row_changed;            // the memo follows
+    std::function<void()> cell_clicked;                   // after a click on a data row
+    std::function<void(const std::string&)> title_click;  // field of the clicked column
+  };
+
+  CatalogueGrid(Catalogue& catalogue, Callbacks callbacks);
+  CatalogueGrid(const CatalogueGrid&) = delete;
+  CatalogueGrid& operator=(const CatalogueGrid&) = delete;
+
+  // Creates the list view as child `id` of `parent`, with `font`.
+  bool Create(HWND parent, int id, HFONT font);
+  HWND hwnd() const { return list_.hwnd(); }
+
+  // The catalogue changed (load, sort, batch selection): row count, selection, current row
+  // and sort marker are shown anew.
+  void Reload();
+  // Repaints the rows and moves the list view's focus to the catalogue's current row.
+  void ShowCurrentRow();
+  // Adds a row to the selection (the catalogue's and the list view's).
+  void SelectRow(RowId id);
+  // While suspended the grid does not follow the catalogue's current row.
+  void set_display_suspended(bool suspended) { display_suspended_ = suspended; }
+  bool display_suspended() const { return display_suspended_; }
+  // Repainting off while many rows change; on again repaints once.
+  void SetRedraw(bool on);
+
+  // Notifications of the list view and its header, forwarded by the parent. True when handled.
+  bool OnNotify(NMHDR* header, LRESULT& result);
+
+  // Column layout for the settings, and applied from them (unknown fields are ignored).
+  std::vector<GridColumnLayout> ColumnLayout() const;
+  void ApplyColumnLayout(const std::vector<GridColumnLayout>& layout);
+  static const std::vector<std::string>& FieldNames();
+
+  // The text of a cell as the grid shows it (Shift-JIS).
+  std::string CellText(std::size_t row, int column) const;
+  int RowHeight() const;
+
+ private:
+  static LRESULT CALLBACK Subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                   DWORD_PTR data);
+  LRESULT OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, bool& handled);
+  void OnItemChanged(const NMLISTVIEW& change);
+  void OnStateRange(const NMLVODSTATECHANGE& change);
+  void OnCellClick(int item);
+  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+  void UpdateSortMarkers();
+  // Sets the list view's state of `index` without echoing it into the catalogue.
+  void SetItemState(int index, UINT state, UINT mask);
+  void ClearSelectionBoth();
+  void SelectRangeBoth(int from, int to);
+  void SetCurrentIndex(int index);
+  std::optional<int> FocusedIndex() const;
+  int IndexAt(POINT point) const;
+  void PageMove(bool down);
+  void EraseDragRect();
+
+  Catalogue& catalogue_;
+  Callbacks callbacks_;
+  win32::WindowRef list_;
+  std::wstring cell_buffer_;
+  bool display_suspended_ = false;
+  int echo_suppressed_ = 0;  // >0 while the grid itself changes list view states
+  // Drag selection with the left button.
+  bool drag_flag_ = false;
+  bool drag_started_ = false;  // the list view reported the start of a drag
+  POINT press_point_{};
+  RECT drawn_rect_{};
+};
+
+}  // namespace capsdub::ui

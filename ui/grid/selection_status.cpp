@@ -1,0 +1,59 @@
+// The selection-size line of the catalogue grid.
+#include "ui/grid/selection_status.h"
+
+#include <vector>
+
+#include "dubbing/dub_utils.h"
+#include "platform/files.h"
+#include "platform/locale.h"
+
+namespace capsdub {
+namespace {
+
+constexpr char kSelected[] =  // 選択サイズ :
+    "\x91I\x91\xf0\x83T\x83"
+    "C\x83Y : ";
+constexpr char kKBytes[] =  // Kバイト
+    "K\x83o\x83"
+    "C\x83g";
+constexpr char kFree[] =  //  / ディスク残量:
+    " / \x83"
+    "f\x83"
+    "B\x83X\x83N\x8e"
+    "c\x97\xca: ";
+
+}  // namespace
+
+std::string SelectionStatusText(double total_kb, double free_kb, std::string_view separator) {
+  return std::string(kSelected) + FormatThousands(total_kb, separator, 10) + kKBytes + kFree +
+         FormatThousands(free_kb, separator, 10) + kKBytes;
+}
+
+std::optional<double> FreeKbOfSaveFolder(const std::string& save_folder) {
+  const std::string previous = platform::CurrentDirectory();
+  if (!save_folder.empty()) platform::SetCurrentDirectory(save_folder);
+  const std::optional<std::uint64_t> free_bytes = platform::FreeBytes(platform::CurrentDirectory());
+  platform::SetCurrentDirectory(previous);
+  if (!free_bytes) return std::nullopt;
+  return static_cast<double>(*free_bytes) / 1024;
+}
+
+SelectionStatus ComputeSelectionStatus(const Catalogue& catalogue, const std::string& save_folder,
+                                       WindowPort& window) {
+  SelectionStatus status;
+  const std::optional<double> free_kb = FreeKbOfSaveFolder(save_folder);
+  status.free_kb = free_kb.value_or(0);
+  // A copy: input handled while yielding may change the selection under the walk.
+  const std::vector<RowId> selected(catalogue.Selection.begin(), catalogue.Selection.end());
+  for (RowId id : selected) {
+    if (const CatalogueRow* row = catalogue.Table1.FindById(id)) status.total_kb += row->FileSize;
+    window.YieldToUi();
+  }
+  status.fits = !free_kb || status.total_kb <= *free_kb;
+  status.colour = status.fits ? kColourWindowText : kColourRed;
+  status.text =
+      SelectionStatusText(status.total_kb, status.free_kb, platform::ThousandsSeparator());
+  return status;
+}
+
+}  // namespace capsdub

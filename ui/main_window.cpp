@@ -1,0 +1,772 @@
+// The main window TForm1.
+#include "ui/main_window.h"
+
+#include <shlobj.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <array>
+
+#include "dubbing/dub_utils.h"
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "ui/grid/selection_status.h"
+#include "ui/message_box.h"
+
+namespace capsdub::ui {
+namespace {
+
+constexpr wchar_t kClassName[] = L"TForm1";
+constexpr wchar_t kTitle[] = L"カプスダブ";
+constexpr char kTitleSjis[] = "\x83J\x83v\x83X\x83_\x83u";  // カプスダブ
+constexpr UINT kActivateMessage = WM_APP + 1;
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kSplitterSubclass = 2;
+
+// Design size of the client area; controls keep their distances to its right edge.
+constexpr int kDesignWidth = 653;
+constexpr int kPanelHeight = 81;
+constexpr int kSplitterHeight = 3;
+constexpr int kToolBarHeight = 35;
+constexpr int kProgressHeight = 16;
+constexpr int kStatusHeight = 22;
+constexpr int kMinimumWidth = 570;
+constexpr int kMinimumHeight = 230;
+
+struct ActionDef {
+  int id;
+  const wchar_t* caption;
+  int image;
+  bool enabled;
+};
+constexpr std::array<ActionDef, 7> kActions = {{
+    {kActionExport, L"ダビング", 0, false},
+    {kActionPause, L"一時停止", 1, false},
+    {kActionSTOP, L" 停\u3000止 ", 2, false},
+    {kActionExit, L" 終\u3000了 ", 3, true},
+    {kActionAbout, L"About...", 4, true},
+    {kActionRefresh, L"表示更新", 5, true},
+    {kActionHELP, L"コマンド", 6, true},
+}};
+
+COLORREF ToColorRef(Colour colour) {
+  if (colour & 0x80000000u) return GetSysColor(static_cast<int>(colour & 0xFF));
+  return static_cast<COLORREF>(colour);
+}
+
+std::wstring Wide(std::string_view sjis) {
+  return platform::SjisToWide(sjis);
+}
+
+// Line ends of the memo field as the edit control needs them.
+std::wstring MemoText(const std::string& memo) {
+  const std::wstring wide = Wide(memo);
+  std::wstring text;
+  text.reserve(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    if (wide[i] == L'\n' && (i == 0 || wide[i - 1] != L'\r')) text += L'\r';
+    text += wide[i];
+  }
+  return text;
+}
+
+HWND MakeChild(HWND parent, DWORD ex_style, const wchar_t* cls, const wchar_t* text, DWORD style,
+               int x, int y, int w, int h, int id, HFONT font) {
+  HWND child = CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
+  if (child != nullptr && font != nullptr)
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  return child;
+}
+
+struct BrowseContext {
+  std::wstring caption;
+  std::wstring initial;
+};
+
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+  auto* context = reinterpret_cast<BrowseContext*>(data);
+  if (message == BFFM_INITIALIZED) {
+    SetWindowTextW(dialog, context->caption.c_str());
+    if (!context->initial.empty())
+      SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
+                   reinterpret_cast<LPARAM>(context->initial.c_str()));
+  }
+  return 0;
+}
+
+// The system's folder-browse dialog: the chosen folder, or nullopt when cancelled.
+std::optional<std::string> SystemBrowseForFolder(HWND owner, std::string_view title,
+                                                 std::string_view prompt,
+                                                 std::string_view initial) {
+  BrowseContext context{Wide(title), Wide(WithoutTrailingSeparator(initial))};
+  const std::wstring prompt_text = Wide(prompt);
+  wchar_t display[MAX_PATH] = {};
+  BROWSEINFOW info{};
+  info.hwndOwner = owner;
+  info.pszDisplayName = display;
+  info.lpszTitle = prompt_text.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = &BrowseCallback;
+  info.lParam = reinterpret_cast<LPARAM>(&context);
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+  if (chosen == nullptr) return std::nullopt;
+  wchar_t path[MAX_PATH] = {};
+  const bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
+  CoTaskMemFree(chosen);
+  if (!ok) return std::nullopt;
+  return platform::WideToSjis(path);
+}
+
+LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                              DWORD_PTR data) {
+  auto* drag = reinterpret_cast<std::function<void(UINT, int)>*>(data);
+  switch (message) {
+    case WM_SETCURSOR:
+      SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
+      return TRUE;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP: {
+      POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+      ClientToScreen(hwnd, &p);
+      try {
+        (*drag)(message, p.y);
+      } catch (...) {
+        win32::ReportCurrentException();
+      }
+      return 0;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &SplitterProc, kSplitterSubclass);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, w, l);
+}
+
+}  // namespace
+
+TForm1::TForm1()
+    : grid_(catalogue_,
+            CatalogueGrid::Callbacks{[this] { ShowMemo(); }, [this] { UpdateSelectionStatus(); },
+                                     [this](const std::string& field) {
+                                       if (events_ != nullptr)
+                                         Run([&] { events_->TitleClick(field); });
+                                     }}) {}
+
+TForm1::~TForm1() {
+  destroying_ = true;
+  Destroy();
+}
+
+bool TForm1::CreateMainWindow(const MainWindowResources& resources) {
+  font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック"));
+  status_font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+  if (!Create(kClassName, kTitle, WS_OVERLAPPEDWINDOW, WS_EX_CONTROLPARENT, 212, 107, 661, 503,
+              nullptr, nullptr, resources.icon)) {
+    return false;
+  }
+  CreateControls(resources);
+  LayoutControls();
+  // Tab, the arrow keys in the radio group and Enter work as in a dialog.
+  win32::AddModelessDialog(hwnd_);
+  if (events_ != nullptr) Run([&] { events_->FormCreate(); });
+  return true;
+}
+
+void TForm1::CreateControls(const MainWindowResources& resources) {
+  HFONT font = font_.get();
+  MakeChild(hwnd_, 0, L"STATIC", L"ReelKeeperフォルダー", 0, 8, 16, 118, 14, kLabel1, font);
+  HWND host = MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"D:\\Reel Keeper\\",
+                        WS_TABSTOP | ES_AUTOHSCROLL, 128, 8, 288, 20, kPathReelKeeper, font);
+  HWND folder = MakeChild(hwnd_, 0, L"BUTTON", L"", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, 427, 6,
+                          25, 25, kButtonFolder, font);
+  HWND save_folder = MakeChild(hwnd_, 0, L"BUTTON", L"", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, 427,
+                               36, 25, 25, kButtonSaveFolder, font);
+  MakeChild(hwnd_, 0, L"BUTTON", L"ダビング形式", BS_GROUPBOX, 479, 8, 153, 49, kExportTo, font);
+  HWND item0 =
+      MakeChild(hwnd_, 0, L"BUTTON", L"MPEGファイル形式",
+                WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 487, 22, 140, 15, kExportTo0, font);
+  HWND item1 = MakeChild(hwnd_, 0, L"BUTTON", L"外部キャビネット形式", BS_AUTORADIOBUTTON, 487, 38,
+                         140, 15, kExportTo1, font);
+  Button_SetCheck(item0, BST_CHECKED);
+  MakeChild(hwnd_, 0, L"STATIC", L"保存フォルダー", WS_GROUP, 8, 48, 118, 14, kLabel2, font);
+  HWND save = MakeChild(hwnd_, 0, L"COMBOBOX", L"",
+                        WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 128, 40, 288, 220,
+                        kPathMPEGSave, font);
+  SendMessageW(save, CB_SETITEMHEIGHT, 0, 12);
+  HWND check = MakeChild(hwnd_, 0, L"BUTTON", L"削除する", WS_TABSTOP | BS_AUTOCHECKBOX, 488, 60,
+                         97, 17, kCheckDelete, font);
+  EnableWindow(check, FALSE);
+
+  if (resources.folder != nullptr) {
+    images_folder_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 0));
+    ImageList_AddMasked(images_folder_.get(), resources.folder, RGB(255, 0, 255));
+    folder_icon_.reset(ImageList_GetIcon(images_folder_.get(), 0, ILD_NORMAL));
+    SendMessageW(folder, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(folder_icon_.get()));
+    SendMessageW(save_folder, BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(folder_icon_.get()));
+  }
+
+  grid_.Create(hwnd_, kRxDBGrid1, font);
+  splitter_ = win32::WindowRef(MakeChild(hwnd_, 0, L"STATIC", L"", SS_NOTIFY, 0, 0, 10,
+                                         kSplitterHeight, kSplitter1, nullptr));
+  splitter_drag_ = [this](UINT message, int screen_y) {
+    if (message == WM_LBUTTONDOWN) {
+      SetCapture(splitter_.hwnd());
+      splitter_drag_y_ = screen_y;
+    } else if (splitter_drag_y_ >= 0) {
+      SplitterDrag(screen_y - splitter_drag_y_);
+      splitter_drag_y_ = screen_y;
+      if (message == WM_LBUTTONUP) {
+        ReleaseCapture();
+        splitter_drag_y_ = -1;
+      }
+    }
+  };
+  SetWindowSubclass(splitter_.hwnd(), &SplitterProc, kSplitterSubclass,
+                    reinterpret_cast<DWORD_PTR>(&splitter_drag_));
+  memo_ = win32::WindowRef(
+      MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"",
+                WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 10, 89,
+                kDBMemo1, font));
+  CreateToolBar(resources);
+  progress_ = win32::WindowRef(MakeChild(hwnd_, 0, PROGRESS_CLASSW, L"", 0, 0, 0, 10,
+                                         kProgressHeight, kProgressBar1, nullptr));
+  progress_.Send(PBM_SETRANGE32, 0, 100);
+  status_bar_ = win32::WindowRef(MakeChild(hwnd_, 0, STATUSCLASSNAMEW, L"",
+                                           CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_TOOLTIPS, 0, 0,
+                                           10, kStatusHeight, kStatusBar1, status_font_.get()));
+  int parts[1] = {-1};
+  status_bar_.Send(SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, 0);
+
+  tooltip_ = win32::WindowRef(CreateWindowExW(
+      WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+      GetModuleHandleW(nullptr), nullptr));
+  tooltip_.Send(TTM_SETMAXTIPWIDTH, 0, 480);
+  AddTooltip(host, L"普通はD:ドライブの\"Reel Keeper\"フォルダーを指定してください。");
+  const wchar_t* save_tip =
+      L"何も指定しないと、ダビングするときに指定できます。\r\n"
+      L"どこかのフォルダーを指定すると、すべてそこにダビングされます。";
+  AddTooltip(save, save_tip);
+  COMBOBOXINFO combo{};
+  combo.cbSize = sizeof combo;
+  if (GetComboBoxInfo(save, &combo) && combo.hwndItem != nullptr)
+    AddTooltip(combo.hwndItem, save_tip);
+  AddTooltip(item0, L"数字のファイル名にします。");
+  AddTooltip(item1, L"数字のファイル名にします。");
+  AddTooltip(GetDlgItem(hwnd_, kExportTo), L"数字のファイル名にします。");
+}
+
+void TForm1::CreateToolBar(const MainWindowResources& resources) {
+  toolbar_ =
+      win32::WindowRef(MakeChild(hwnd_, 0, TOOLBARCLASSNAMEW, L"",
+                                 TBSTYLE_FLAT | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
+                                 0, 10, kToolBarHeight, kToolBar1, font_.get()));
+  toolbar_.Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+  toolbar_.Send(TB_SETBITMAPSIZE, 0, MAKELONG(16, 16));
+  if (resources.toolbar != nullptr) {
+    images_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 7, 0));
+    ImageList_AddMasked(images_.get(), resources.toolbar, RGB(255, 0, 255));
+    toolbar_.Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+  }
+  std::array<TBBUTTON, kActions.size()> buttons{};
+  for (std::size_t i = 0; i < kActions.size(); ++i) {
+    buttons[i].iBitmap = resources.toolbar != nullptr ? kActions[i].image : I_IMAGENONE;
+    buttons[i].idCommand = kActions[i].id;
+    buttons[i].fsState = kActions[i].enabled ? TBSTATE_ENABLED : 0;
+    buttons[i].fsStyle = BTNS_BUTTON | (i == 0 ? BTNS_AUTOSIZE : 0);
+    buttons[i].iString = reinterpret_cast<INT_PTR>(kActions[i].caption);
+  }
+  toolbar_.Send(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  toolbar_.Send(TB_SETBUTTONSIZE, 0, MAKELONG(55, 35));
+}
+
+void TForm1::AddTooltip(HWND control, const wchar_t* text) {
+  TTTOOLINFOW info{};
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = hwnd_;
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  info.lpszText = const_cast<wchar_t*>(text);
+  tooltip_.Send(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void TForm1::LayoutControls() {
+  const RECT client = ClientRect();
+  const int width = client.right;
+  const int height = client.bottom;
+  const int dx = width - kDesignWidth;
+  auto place = [&](int id, int x, int y, int w, int h) {
+    if (HWND c = Control(id)) MoveWindow(c, x, y, w, h, TRUE);
+  };
+  place(kPathReelKeeper, 128, 8, std::max(20, 288 + dx), 20);
+  place(kButtonFolder, 427 + dx, 6, 25, 25);
+  place(kPathMPEGSave, 128, 40, std::max(20, 288 + dx), 220);
+  place(kButtonSaveFolder, 427 + dx, 36, 25, 25);
+  place(kExportTo, 479 + dx, 8, 153, 49);
+  place(kExportTo0, 487 + dx, 22, 140, 15);
+  place(kExportTo1, 487 + dx, 38, 140, 15);
+  place(kCheckDelete, 488 + dx, 60, 97, 17);
+
+  int bottom = height;
+  bottom -= kStatusHeight;
+  place(kStatusBar1, 0, bottom, width, kStatusHeight);
+  bottom -= kProgressHeight;
+  place(kProgressBar1, 0, bottom, width, kProgressHeight);
+  bottom -= kToolBarHeight;
+  place(kToolBar1, 0, bottom, width, kToolBarHeight);
+  // The memo keeps its height while the grid keeps some room.
+  const int memo =
+      std::clamp(memo_height_, 0, std::max(0, bottom - kPanelHeight - kSplitterHeight - 20));
+  bottom -= memo;
+  place(kDBMemo1, 0, bottom, width, memo);
+  bottom -= kSplitterHeight;
+  place(kSplitter1, 0, bottom, width, kSplitterHeight);
+  place(kRxDBGrid1, 0, kPanelHeight, width, std::max(0, bottom - kPanelHeight));
+}
+
+void TForm1::SplitterDrag(int dy) {
+  memo_height_ = std::max(0, memo_height_ - dy);
+  LayoutControls();
+}
+
+template <typename Handler>
+void TForm1::Run(Handler&& handler) {
+  ++running_;
+  try {
+    handler();
+  } catch (...) {
+    win32::ReportCurrentException();
+  }
+  --running_;
+  DestroyWhenIdle();
+}
+
+void TForm1::DestroyWhenIdle() {
+  if (close_pending_ && running_ == 0 && (events_ == nullptr || !events_->Busy()) &&
+      hwnd_ != nullptr) {
+    close_pending_ = false;
+    DestroyWindow(hwnd_);
+  }
+}
+
+void TForm1::ShowFirst(int show_command) {
+  if (shown_) return;
+  shown_ = true;
+  MainWindowState state;
+  if (restore_settings_) state = restore_settings_();
+  ApplyState(state);
+  if (state.placement) {
+    // The stored place without showing the window yet; a maximised window comes back so.
+    WINDOWPLACEMENT placement = *state.placement;
+    placement.length = sizeof placement;
+    const UINT stored = placement.showCmd;
+    placement.showCmd = SW_HIDE;
+    SetWindowPlacement(hwnd_, &placement);
+    ShowWindow(hwnd_, stored == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : show_command);
+  } else {
+    ShowWindow(hwnd_, show_command);
+  }
+  UpdateWindow(hwnd_);
+}
+
+MainWindowState TForm1::CurrentState() const {
+  MainWindowState state;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(hwnd_, &placement)) state.placement = placement;
+  state.PathReelKeeper_Text = WindowRef(Control(kPathReelKeeper)).TextSjis();
+  state.DBMemo1_Height = memo_height_;
+  state.ExportTo_ItemIndex = static_cast<int>(ExportTo());
+  state.PathMPEGSave_Items = SaveFolderHistory();
+  state.PathMPEGSave_Text = SaveFolderText();
+  state.columns = const_cast<CatalogueGrid&>(grid_).ColumnLayout();
+  return state;
+}
+
+void TForm1::ApplyState(const MainWindowState& state) {
+  WindowRef(Control(kPathReelKeeper)).SetTextSjis(state.PathReelKeeper_Text);
+  catalogue_.PathReelKeeper = state.PathReelKeeper_Text;
+  memo_height_ = std::max(0, state.DBMemo1_Height);
+  SetExportTo(state.ExportTo_ItemIndex == 1 ? OutputForm::kExternalCabinet : OutputForm::kMpegFile);
+  SetSaveFolderHistory(state.PathMPEGSave_Items);
+  SetSaveFolderText(state.PathMPEGSave_Text);
+  if (!state.columns.empty()) grid_.ApplyColumnLayout(state.columns);
+  LayoutControls();
+}
+
+void TForm1::SaveSettingsOnce() {
+  if (settings_saved_) return;
+  settings_saved_ = true;
+  if (save_settings_) {
+    try {
+      save_settings_(CurrentState());
+    } catch (...) {
+      // Settings that cannot be written are lost; the program still closes.
+    }
+  }
+}
+
+bool TForm1::OnMessage(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
+  switch (message) {
+    case WM_SIZE:
+      LayoutControls();
+      return false;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(l);
+      info->ptMinTrackSize = {kMinimumWidth, kMinimumHeight};
+      result = 0;
+      return true;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(w) != WA_INACTIVE && !activate_posted_) {
+        // The load runs from the queue, not inside the activation that ShowWindow sends.
+        activate_posted_ = true;
+        PostMessageW(hwnd_, kActivateMessage, 0, 0);
+      }
+      return false;
+    case kActivateMessage:
+      if (events_ != nullptr) Run([&] { events_->FormActivate(); });
+      result = 0;
+      return true;
+    case WM_TIMER:
+      if (w == kTimer1 && events_ != nullptr) Run([&] { events_->Timer1Timer(); });
+      result = 0;
+      return true;
+    case WM_COMMAND:
+      OnCommand(LOWORD(w), HIWORD(w));
+      result = 0;
+      return true;
+    case WM_NOTIFY:
+      return grid_.OnNotify(reinterpret_cast<NMHDR*>(l), result);
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+      if (item->hwndItem != status_bar_.hwnd()) return false;
+      OnDrawStatus(*item);
+      result = TRUE;
+      return true;
+    }
+    case WM_CLOSE:
+      if (!close_pending_) {
+        if (events_ != nullptr) events_->FormClose();
+        SaveSettingsOnce();
+      }
+      close_pending_ = true;
+      DestroyWhenIdle();
+      result = 0;
+      return true;
+    case WM_DESTROY:
+      SaveSettingsOnce();
+      win32::RemoveModelessDialog(hwnd_);
+      KillTimer(hwnd_, kTimer1);
+      if (!destroying_) PostQuitMessage(0);
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TForm1::OnCommand(int id, int code) {
+  if (id >= kActionExport && id <= kActionHELP && !ActionEnabled(id)) return;
+  switch (id) {
+    case kActionExport:
+      if (events_ != nullptr) Run([&] { events_->ActionExportExecute(); });
+      break;
+    case kActionPause:
+      if (events_ != nullptr) Run([&] { events_->ActionPauseExecute(); });
+      break;
+    case kActionSTOP:
+      if (events_ != nullptr) events_->ActionSTOPExecute();
+      break;
+    case kActionExit:
+      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      break;
+    case kActionAbout:
+      if (about_) Run([&] { about_(); });
+      break;
+    case kActionRefresh:
+      if (events_ != nullptr)
+        Run([&] {
+          catalogue_.PathReelKeeper = WindowRef(Control(kPathReelKeeper)).TextSjis();
+          events_->ActionRefreshExecute();
+        });
+      break;
+    case kActionHELP:
+      if (events_ != nullptr) Run([&] { events_->ActionHELPExecute(); });
+      break;
+    case kButtonFolder:
+      if (code == BN_CLICKED) Run([&] { ButtonFolderClick(); });
+      break;
+    case kButtonSaveFolder:
+      if (code == BN_CLICKED) Run([&] { ButtonSaveFolderClick(); });
+      break;
+    case kPathReelKeeper:
+      // The readers take the host folder from the edit at the moment they run.
+      if (code == EN_CHANGE)
+        catalogue_.PathReelKeeper = WindowRef(Control(kPathReelKeeper)).TextSjis();
+      break;
+    default:
+      break;
+  }
+}
+
+void TForm1::OnDrawStatus(const DRAWITEMSTRUCT& item) {
+  HDC dc = item.hDC;
+  win32::SelectObjectScope select(dc, status_font_.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ToColorRef(status_color_));
+  const std::wstring text = Wide(status_text_);
+  RECT r = item.rcItem;
+  r.left += 2;
+  r.top += 2;
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
+}
+
+void TForm1::ShowMemo() {
+  if (grid_.display_suspended()) return;
+  std::wstring text;
+  if (catalogue_.CurrentRow) {
+    if (const CatalogueRow* row = catalogue_.Table1.FindById(*catalogue_.CurrentRow))
+      text = MemoText(row->Memo);
+  }
+  memo_.SetText(text);
+}
+
+bool TForm1::ActionEnabled(int action) const {
+  return (toolbar_.Send(TB_GETSTATE, static_cast<WPARAM>(action)) & TBSTATE_ENABLED) != 0;
+}
+
+std::string TForm1::ActionCaption(int action) const {
+  wchar_t buffer[64] = {};
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_TEXT;
+  info.pszText = buffer;
+  info.cchText = static_cast<int>(std::size(buffer));
+  toolbar_.Send(TB_GETBUTTONINFOW, static_cast<WPARAM>(action), reinterpret_cast<LPARAM>(&info));
+  return platform::WideToSjis(buffer);
+}
+
+bool TForm1::UpdateSelectionStatus() {
+  grid_.SetRedraw(false);
+  SelectionStatus status;
+  try {
+    status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
+  } catch (...) {
+    grid_.SetRedraw(true);
+    throw;
+  }
+  grid_.SetRedraw(true);
+  SetStatus(status.text, status.colour);
+  toolbar_.Send(TB_ENABLEBUTTON, kActionExport, status.total_kb > 0 ? TRUE : FALSE);
+  return status.fits;
+}
+
+void TForm1::SetStatus(std::string_view text, Colour colour) {
+  status_text_ = std::string(text);
+  status_color_ = colour;
+  RepaintStatusBar();
+}
+
+void TForm1::ClearStatusText() {
+  status_text_.clear();
+  RepaintStatusBar();
+}
+
+void TForm1::RepaintStatusBar() {
+  if (!status_bar_) return;
+  InvalidateRect(status_bar_.hwnd(), nullptr, TRUE);
+  UpdateWindow(status_bar_.hwnd());
+}
+
+void TForm1::YieldToUi() {
+  Sleep(0);
+  if (!win32::PumpPendingMessages()) StopRequested = true;
+}
+
+void TForm1::SetProgressRange(int minimum, int maximum) {
+  progress_.Send(PBM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
+}
+
+void TForm1::SetProgressPosition(int position) {
+  progress_.Send(PBM_SETPOS, static_cast<WPARAM>(position));
+}
+
+std::string TForm1::SaveFolderText() const {
+  return WindowRef(Control(kPathMPEGSave)).TextSjis();
+}
+
+void TForm1::SetSaveFolderText(const std::string& text) {
+  WindowRef(Control(kPathMPEGSave)).SetTextSjis(text);
+}
+
+std::vector<std::string> TForm1::SaveFolderHistory() const {
+  HWND combo = Control(kPathMPEGSave);
+  std::vector<std::string> items;
+  const int count = ComboBox_GetCount(combo);
+  for (int i = 0; i < count; ++i) {
+    const int length = ComboBox_GetLBTextLen(combo, i);
+    std::wstring item(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<std::size_t>(std::max(length, 0)));
+    items.push_back(platform::WideToSjis(item));
+  }
+  return items;
+}
+
+void TForm1::SetSaveFolderHistory(const std::vector<std::string>& history) {
+  HWND combo = Control(kPathMPEGSave);
+  const std::wstring text = WindowRef(combo).Text();
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : history) {
+    const std::wstring wide = Wide(item);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  }
+  WindowRef(combo).SetText(text);
+}
+
+OutputForm TForm1::ExportTo() const {
+  return Button_GetCheck(Control(kExportTo1)) == BST_CHECKED ? OutputForm::kExternalCabinet
+                                                             : OutputForm::kMpegFile;
+}
+
+void TForm1::SetExportTo(OutputForm form) {
+  const bool cabinet = form == OutputForm::kExternalCabinet;
+  Button_SetCheck(Control(kExportTo0), cabinet ? BST_UNCHECKED : BST_CHECKED);
+  Button_SetCheck(Control(kExportTo1), cabinet ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool TForm1::CheckDelete() const {
+  return Button_GetCheck(Control(kCheckDelete)) == BST_CHECKED;
+}
+
+void TForm1::SetCheckDelete(bool checked) {
+  Button_SetCheck(Control(kCheckDelete), checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void TForm1::SetIdleState(bool idle) {
+  toolbar_.Send(TB_ENABLEBUTTON, kActionExport, idle);
+  toolbar_.Send(TB_ENABLEBUTTON, kActionPause, !idle);
+  toolbar_.Send(TB_ENABLEBUTTON, kActionSTOP, !idle);
+  toolbar_.Send(TB_ENABLEBUTTON, kActionRefresh, idle);
+  EnableWindow(grid_.hwnd(), idle);
+  EnableWindow(Control(kPathReelKeeper), idle);
+  EnableWindow(Control(kPathMPEGSave), idle);
+  YieldToUi();
+}
+
+void TForm1::SetPauseCaption(std::string_view caption) {
+  std::wstring text = Wide(caption);
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_TEXT;
+  info.pszText = text.data();
+  toolbar_.Send(TB_SETBUTTONINFOW, kActionPause, reinterpret_cast<LPARAM>(&info));
+}
+
+void TForm1::SuspendCatalogueDisplay() {
+  grid_.set_display_suspended(true);
+}
+
+void TForm1::ResumeCatalogueDisplay() {
+  grid_.set_display_suspended(false);
+}
+
+void TForm1::RefreshCatalogueDisplay() {
+  const bool suspended = grid_.display_suspended();
+  grid_.set_display_suspended(false);
+  grid_.ShowCurrentRow();
+  grid_.set_display_suspended(suspended);
+}
+
+MessageButton TForm1::ShowModalMessage(std::string_view text, MessageIcon icon,
+                                       const std::vector<MessageButton>& buttons) {
+  const bool error = icon == MessageIcon::kError;
+  return MessageBoxWindow::RunModal(hwnd_, Wide(text), error ? L"エラー" : L"警告",
+                                    error ? BoxIcon::kError : BoxIcon::kWarning, buttons);
+}
+
+void TForm1::ShowMessageNoWait(std::string_view text, MessageIcon icon) {
+  const bool error = icon == MessageIcon::kError;
+  MessageBoxWindow::ShowNoWait(hwnd_, Wide(text), error ? L"エラー" : L"警告",
+                               error ? BoxIcon::kError : BoxIcon::kWarning);
+}
+
+std::optional<std::string> TForm1::BrowseForFolder(std::string_view title, std::string_view prompt,
+                                                   std::string_view initial_folder) {
+  if (browser_) return browser_(title, prompt, initial_folder);
+  return SystemBrowseForFolder(hwnd_, title, prompt, initial_folder);
+}
+
+void TForm1::ButtonFolderClick() {
+  HWND edit = Control(kPathReelKeeper);
+  const std::optional<std::string> chosen =
+      BrowseForFolder(platform::WideToSjis(L"ReelKeeperフォルダー"),
+                      platform::WideToSjis(L"ReelKeeperのフォルダーを選択してください."),
+                      WindowRef(edit).TextSjis());
+  if (chosen) WindowRef(edit).SetTextSjis(WithTrailingBackslash(*chosen));
+}
+
+void TForm1::ButtonSaveFolderClick() {
+  const std::optional<std::string> chosen = BrowseForFolder(
+      platform::WideToSjis(L"保存先フォルダー"),
+      platform::WideToSjis(L"保存先のフォルダーを選択してください."), SaveFolderText());
+  if (chosen) SetSaveFolderText(WithTrailingBackslash(*chosen));
+}
+
+std::string TForm1::ApplicationTitle() const {
+  return kTitleSjis;
+}
+
+void TForm1::ShowInformation(std::string_view text, std::string_view caption) {
+  MessageBoxWindow::RunModal(hwnd_, Wide(text), Wide(caption), BoxIcon::kNone,
+                             {MessageButton::kOk});
+}
+
+void TForm1::ShowAppException(std::string_view message) {
+  status_hint_ = std::string(message);
+  const std::wstring hint = Wide(message);
+  status_bar_.Send(SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(hint.c_str()));
+  SetStatus(message, kColourRed);
+  MessageBoxWindow::RunModal(hwnd_, hint, kTitle, BoxIcon::kNone, {MessageButton::kOk});
+}
+
+bool TForm1::FolderExists(const std::string& path) const {
+  return platform::FolderExists(path);
+}
+
+void TForm1::CloseMainWindow() {
+  PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void TForm1::EnableFolderButtons(bool enabled) {
+  EnableWindow(Control(kButtonFolder), enabled);
+  EnableWindow(Control(kButtonSaveFolder), enabled);
+}
+
+void TForm1::EnableCheckDelete(bool enabled) {
+  EnableWindow(Control(kCheckDelete), enabled);
+}
+
+void TForm1::StartTimer() {
+  SetTimer(hwnd_, kTimer1, 1000, nullptr);
+}
+
+void TForm1::CatalogueChanged() {
+  grid_.Reload();
+}
+
+}  // namespace capsdub::ui
