@@ -1,0 +1,429 @@
+// The main window in-process under Wine, on generated sample data, driven through real window
+// messages: the initial load, sorting by title clicks, Shift-click and drag selection, the
+// page keys, the selection line, the enabled states, the history and the error display.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/controller/main_controller.h"
+#include "catalogue/sort.h"
+#include "dubbing/dub_utils.h"
+#include "dubbing/dubbing_job.h"
+#include "platform/codepage.h"
+#include "platform/fault_injection.h"
+#include "tests/dubbing/test_support.h"
+#include "tools/samplegen/sample_host.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "ui/win32/window.h"
+
+namespace capsdub {
+namespace {
+
+using testing::ScratchFolder;
+using testing::Sjis;
+
+class FakeKap : public KapAccess {
+ public:
+  bool Load() override { return loaded; }
+  CapsuleDeleter& Deleter() override { return deleter; }
+  bool loaded = false;
+  UnavailableCapsuleDeleter deleter;
+};
+
+class FakeSortState : public SortStateStore {
+ public:
+  void Load(Catalogue& catalogue) override {
+    catalogue.SortField = field;
+    catalogue.SortMarker = marker;
+  }
+  void Save(const Catalogue& catalogue) override { saved = catalogue.SortField; }
+  std::string field = "FileDateTime";
+  int marker = 1;
+  std::string saved;
+};
+
+void Pump(int ms) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+  do {
+    win32::PumpPendingMessages();
+    Sleep(5);
+  } while (GetTickCount() < end);
+}
+
+template <typename Predicate>
+bool PumpUntil(Predicate done, int ms = 10000) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+  while (!done()) {
+    if (GetTickCount() > end) return false;
+    win32::PumpPendingMessages();
+    Sleep(5);
+  }
+  return true;
+}
+
+void SetShift(bool down) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+// Closes CapsDub's message boxes a moment after they open, counting them.
+int g_boxes_closed = 0;
+void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD) {
+  // A modal box stays until its loop ends: one close per tick.
+  if (HWND box = FindWindowW(ui::kMessageBoxClass, nullptr)) {
+    ++g_boxes_closed;
+    PostMessageW(box, WM_CLOSE, 0, 0);
+  }
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::testing::ResetFaults();
+    host_ = scratch_.root() + "Reel Keeper\\";
+    samplegen::RandomOptions options;
+    options.media = {scratch_.drive()};
+    options.scale = samplegen::SizeScale::kSmall;
+    layout_ = samplegen::RandomHost(11, 40, options);
+    samplegen::WriteHost(host_, layout_);
+  }
+  void TearDown() override {
+    form_.reset();
+    controller_.reset();
+    platform::testing::ResetFaults();
+    SetShift(false);
+  }
+
+  // Creates and shows the window and waits for the initial load.
+  void Start(std::vector<std::string> arguments = {}) {
+    controller_ = std::make_unique<MainController>(*form_, kap_, sort_state_, arguments);
+    form_->set_events(controller_.get());
+    form_->set_batch_mode(!arguments.empty());
+    form_->set_restore_settings([this] {
+      ui::MainWindowState state;
+      state.PathReelKeeper_Text = host_;
+      return state;
+    });
+    ASSERT_TRUE(form_->CreateMainWindow({}));
+    form_->ShowFirst(SW_SHOWNORMAL);
+    ASSERT_TRUE(PumpUntil([&] { return controller_->CatalogueLoaded() && !controller_->Busy(); }));
+    Pump(50);
+  }
+
+  HWND list() { return form_->grid().hwnd(); }
+  Catalogue& catalogue() { return form_->catalogue(); }
+  POINT RowPoint(int index) {
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    SendMessageW(list(), LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    return {40, (r.top + r.bottom) / 2};
+  }
+  void Click(int index, bool shift = false) {
+    ListView_EnsureVisible(list(), index, FALSE);
+    Pump(20);
+    const POINT p = RowPoint(index);
+    SetShift(shift);
+    const WPARAM keys = shift ? MK_SHIFT : 0;
+    PostMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(p.x, p.y));
+    PostMessageW(list(), WM_LBUTTONUP, keys, MAKELPARAM(p.x, p.y));
+    Pump(60);
+    SetShift(false);
+  }
+  void Drag(POINT from, POINT to) {
+    PostMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    Pump(30);
+    PostMessageW(list(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, (from.y + to.y) / 2));
+    PostMessageW(list(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    Pump(30);
+    PostMessageW(list(), WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    Pump(60);
+  }
+  // Display indices of the selected rows, in display order.
+  std::vector<int> SelectedIndices() {
+    std::vector<int> indices;
+    for (std::size_t i = 0; i < catalogue().Table1.size(); ++i) {
+      if (catalogue().Selection.count(catalogue().Table1.rows()[i].id)) indices.push_back(int(i));
+    }
+    return indices;
+  }
+  std::vector<int> ListSelectedIndices() {
+    std::vector<int> indices;
+    int i = -1;
+    while ((i = static_cast<int>(
+                SendMessageW(list(), LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0)
+      indices.push_back(i);
+    return indices;
+  }
+  int CurrentIndex() {
+    auto index = catalogue().Table1.IndexOf(catalogue().CurrentRow.value_or(0));
+    return index ? static_cast<int>(*index) : -1;
+  }
+  int HeaderMarker(int column) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(ListView_GetHeader(list()), column, &item);
+    if (item.fmt & HDF_SORTDOWN) return 1;
+    if (item.fmt & HDF_SORTUP) return 2;
+    return 0;
+  }
+  void ClickTitle(int column) {
+    HWND header = ListView_GetHeader(list());
+    RECT r{};
+    Header_GetItemRect(header, column, &r);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(header, WM_LBUTTONUP, 0, at);
+    Pump(80);
+  }
+
+  ScratchFolder scratch_;
+  std::string host_;
+  samplegen::HostLayout layout_;
+  FakeKap kap_;
+  FakeSortState sort_state_;
+  std::unique_ptr<ui::TForm1> form_ = std::make_unique<ui::TForm1>();
+  std::unique_ptr<MainController> controller_;
+};
+
+TEST_F(MainWindowTest, LoadsOnceNewestFirstWithTheDateMarker) {
+  Start();
+  const std::size_t rows = catalogue().Table1.size();
+  ASSERT_GT(rows, 20u);
+  EXPECT_EQ(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(rows));
+  for (std::size_t i = 1; i < rows; ++i) {
+    EXPECT_GE(catalogue().Table1.rows()[i - 1].FileDateTime.days,
+              catalogue().Table1.rows()[i].FileDateTime.days);
+  }
+  EXPECT_EQ(HeaderMarker(3), 1);
+  EXPECT_EQ(HeaderMarker(2), 0);
+  // Later activations and timer ticks do not load again: a capsule added since stays unseen.
+  samplegen::HostLayout more =
+      samplegen::RandomHost(12, 45, {{scratch_.drive()}, samplegen::SizeScale::kSmall});
+  samplegen::WriteHost(host_, more);
+  SendMessageW(form_->hwnd(), WM_TIMER, 1, 0);
+  SendMessageW(form_->hwnd(), WM_APP + 1, 0, 0);
+  Pump(100);
+  EXPECT_EQ(catalogue().Table1.size(), rows);
+  // 表示更新 reads it.
+  SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionRefresh, 0);
+  EXPECT_GT(catalogue().Table1.size(), rows);
+  EXPECT_TRUE(IsWindowEnabled(form_->Control(ui::kButtonFolder)));
+}
+
+TEST_F(MainWindowTest, TitleClicksSortAndFlipTheMarker) {
+  Start();
+  ClickTitle(2);  // サイズ: largest first
+  EXPECT_EQ(catalogue().SortField, "FileSize");
+  EXPECT_EQ(HeaderMarker(2), 1);
+  EXPECT_EQ(HeaderMarker(3), 0);
+  const auto& rows = catalogue().Table1.rows();
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].FileSize, rows[i].FileSize);
+  ClickTitle(2);  // smallest first
+  EXPECT_EQ(HeaderMarker(2), 2);
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_LE(rows[i - 1].FileSize, rows[i].FileSize);
+  // The grid shows the sorted rows.
+  wchar_t text[64] = {};
+  ListView_GetItemText(list(), 0, 0, text, 64);
+  EXPECT_EQ(platform::WideToSjis(text), rows[0].FileName);
+}
+
+TEST_F(MainWindowTest, ShiftClicksSelectRangesFromTheAnchor) {
+  Start();
+  // Before any click the anchor is the row current at the last sort.
+  const int anchor = CurrentIndex();
+  ASSERT_GE(anchor, 0);
+  Click(anchor + 4, true);
+  std::vector<int> expected;
+  for (int i = anchor; i <= anchor + 4; ++i) expected.push_back(i);
+  EXPECT_EQ(SelectedIndices(), expected);
+  EXPECT_EQ(ListSelectedIndices(), expected);
+  EXPECT_EQ(CurrentIndex(), anchor + 4);
+  // The next Shift-click runs from the previous one, replacing the selection.
+  Click(anchor + 2, true);
+  EXPECT_EQ(SelectedIndices(), (std::vector<int>{anchor + 2, anchor + 3, anchor + 4}));
+  // A plain click selects one row.
+  Click(9);
+  EXPECT_EQ(SelectedIndices(), std::vector<int>{9});
+}
+
+TEST_F(MainWindowTest, DragSelectsTheRangeAndKeepsThePressRowCurrent) {
+  Start();
+  Drag(RowPoint(3), RowPoint(7));
+  EXPECT_EQ(SelectedIndices(), (std::vector<int>{3, 4, 5, 6, 7}));
+  EXPECT_EQ(ListSelectedIndices(), (std::vector<int>{3, 4, 5, 6, 7}));
+  EXPECT_EQ(CurrentIndex(), 3);
+  wchar_t memo[6000] = {};
+  GetWindowTextW(form_->Control(ui::kDBMemo1), memo, 6000);
+  std::wstring expected = platform::SjisToWide(catalogue().Table1.rows()[3].Memo);
+  std::wstring shown(memo);
+  shown.erase(std::remove(shown.begin(), shown.end(), L'\r'), shown.end());
+  EXPECT_EQ(shown, expected);
+  // Less than a row height is a click on the press row.
+  POINT from = RowPoint(10);
+  POINT to = from;
+  to.y += 3;
+  Drag(from, to);
+  EXPECT_EQ(SelectedIndices(), std::vector<int>{10});
+}
+
+TEST_F(MainWindowTest, PageKeysMoveOneRowLessThanAPage) {
+  Start();
+  const int page = static_cast<int>(SendMessageW(list(), LVM_GETCOUNTPERPAGE, 0, 0));
+  ASSERT_GT(page, 2);
+  Click(0);
+  PostMessageW(list(), WM_KEYDOWN, VK_NEXT, 0);
+  Pump(40);
+  EXPECT_EQ(CurrentIndex(), page);  // on the first row the extra step is blocked
+  PostMessageW(list(), WM_KEYDOWN, VK_NEXT, 0);
+  Pump(40);
+  EXPECT_EQ(CurrentIndex(), 2 * page - 1);
+  PostMessageW(list(), WM_KEYDOWN, VK_PRIOR, 0);
+  Pump(40);
+  EXPECT_EQ(CurrentIndex(), page);
+  EXPECT_EQ(SelectedIndices(), std::vector<int>{page});
+}
+
+TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {
+  Start();
+  EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport));
+  // A row of size above 0.
+  int row = 0;
+  while (catalogue().Table1.rows()[static_cast<std::size_t>(row)].FileSize <= 0) ++row;
+  const double size = catalogue().Table1.rows()[static_cast<std::size_t>(row)].FileSize;
+  platform::testing::ActiveFaults().free_bytes = static_cast<std::uint64_t>(size * 1024);
+  Click(row);
+  EXPECT_EQ(form_->StatusColor(), kColourWindowText);
+  EXPECT_NE(form_->StatusText().find(Sjis("選択サイズ : ")), std::string::npos);
+  EXPECT_NE(form_->StatusText().find(Sjis(" / ディスク残量: ")), std::string::npos);
+  EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
+  platform::testing::ActiveFaults().free_bytes = static_cast<std::uint64_t>((size - 1) * 1024);
+  Click(row);
+  EXPECT_EQ(form_->StatusColor(), kColourRed);
+  EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
+  // Only rows of size 0: Dub is disabled again.
+  for (std::size_t i = 0; i < catalogue().Table1.size(); ++i) {
+    if (catalogue().Table1.rows()[i].FileSize == 0) {
+      Click(static_cast<int>(i));
+      EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport));
+      break;
+    }
+  }
+}
+
+TEST_F(MainWindowTest, IdleStateSwitchesTheJobControls) {
+  Start();
+  form_->SetIdleState(false);
+  EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport));
+  EXPECT_TRUE(form_->ActionEnabled(ui::kActionPause));
+  EXPECT_TRUE(form_->ActionEnabled(ui::kActionSTOP));
+  EXPECT_FALSE(form_->ActionEnabled(ui::kActionRefresh));
+  EXPECT_FALSE(IsWindowEnabled(list()));
+  EXPECT_FALSE(IsWindowEnabled(form_->Control(ui::kPathReelKeeper)));
+  EXPECT_FALSE(IsWindowEnabled(form_->Control(ui::kPathMPEGSave)));
+  EXPECT_TRUE(IsWindowEnabled(form_->Control(ui::kButtonFolder)));
+  EXPECT_TRUE(form_->ActionEnabled(ui::kActionExit));
+  form_->SetIdleState(true);
+  EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
+  EXPECT_FALSE(form_->ActionEnabled(ui::kActionPause));
+  EXPECT_TRUE(IsWindowEnabled(list()));
+  // "削除する" stays disabled without KAP.dll.
+  EXPECT_FALSE(IsWindowEnabled(form_->Control(ui::kCheckDelete)));
+}
+
+TEST_F(MainWindowTest, SaveFolderHistory) {
+  Start();
+  for (int i = 0; i < 11; ++i) {
+    form_->SetSaveFolderText("C:\\out" + std::to_string(i));
+    AddSaveFolderToHistory(*form_);
+  }
+  std::vector<std::string> history = form_->SaveFolderHistory();
+  ASSERT_EQ(history.size(), 10u);
+  EXPECT_EQ(history.front(), "C:\\out10");
+  EXPECT_EQ(history.back(), "C:\\out1");  // the oldest was pushed out
+  form_->SetSaveFolderText("C:\\out5");
+  AddSaveFolderToHistory(*form_);
+  history = form_->SaveFolderHistory();
+  EXPECT_EQ(history.size(), 10u);
+  EXPECT_EQ(history.front(), "C:\\out5");
+  EXPECT_EQ(form_->SaveFolderText(), "C:\\out5");
+  form_->SetSaveFolderText("C:\\OUT5");  // letter case makes another entry
+  AddSaveFolderToHistory(*form_);
+  EXPECT_EQ(form_->SaveFolderHistory()[1], "C:\\out5");
+}
+
+TEST_F(MainWindowTest, StatusNineRowsAreRed) {
+  Start();
+  int row = -1;
+  for (std::size_t i = 0; i < catalogue().Table1.size(); ++i)
+    if (catalogue().Table1.rows()[i].Status == 9) row = static_cast<int>(i);
+  ASSERT_GE(row, 0) << "the sample host has a status-9 capsule";
+  auto draw = [&](int index) {
+    NMLVCUSTOMDRAW nm{};
+    nm.nmcd.hdr.hwndFrom = list();
+    nm.nmcd.hdr.idFrom = ui::kRxDBGrid1;
+    nm.nmcd.hdr.code = NM_CUSTOMDRAW;
+    nm.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    nm.nmcd.dwItemSpec = static_cast<DWORD_PTR>(index);
+    nm.nmcd.uItemState = CDIS_SELECTED;
+    nm.clrText = CLR_DEFAULT;
+    nm.clrTextBk = CLR_DEFAULT;
+    SendMessageW(form_->hwnd(), WM_NOTIFY, ui::kRxDBGrid1, reinterpret_cast<LPARAM>(&nm));
+    return nm;
+  };
+  NMLVCUSTOMDRAW plain = draw(row);
+  EXPECT_EQ(plain.clrTextBk, RGB(255, 0, 0));
+  EXPECT_EQ(plain.clrText, RGB(255, 255, 255));
+  Click(row);
+  NMLVCUSTOMDRAW selected = draw(row);
+  EXPECT_EQ(selected.clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(selected.clrText, RGB(255, 0, 0));
+  const int other = row == 0 ? 1 : 0;
+  EXPECT_EQ(draw(other).clrTextBk, CLR_DEFAULT);
+}
+
+TEST_F(MainWindowTest, AnErrorInALoadIsShownAndTheProgramGoesOn) {
+  sort_state_.field = "NoSuchField";
+  g_boxes_closed = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &CloseBoxes);
+  Start();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(form_->StatusColor(), kColourRed);
+  EXPECT_EQ(form_->StatusText(), "Field 'NoSuchField' not found");
+  EXPECT_EQ(form_->StatusHint(), form_->StatusText());
+  EXPECT_GE(g_boxes_closed, 1);
+  EXPECT_TRUE(IsWindowEnabled(form_->Control(ui::kButtonFolder)));
+  // A title click repairs the sort field.
+  ClickTitle(1);
+  EXPECT_EQ(catalogue().SortField, "Title");
+  EXPECT_GT(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0), 0);
+}
+
+TEST_F(MainWindowTest, DubsTheSelectionIntoTheSaveFolder) {
+  Start();
+  const std::string out = scratch_.Folder("out\\");
+  form_->SetSaveFolderText(out);
+  Drag(RowPoint(0), RowPoint(2));
+  ASSERT_TRUE(form_->ActionEnabled(ui::kActionExport));
+  SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionExport, 0);
+  EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));  // enabled after every job
+  EXPECT_FALSE(form_->ActionEnabled(ui::kActionPause));
+  int written = 0;
+  for (int i = 0; i < 3; ++i) {
+    const CatalogueRow& row = catalogue().Table1.rows()[static_cast<std::size_t>(i)];
+    if (row.FileSize > 0 && testing::Exists(out + TitleToFileName(row.Title) + ".mpg")) ++written;
+  }
+  EXPECT_GE(written, 1);
+  EXPECT_EQ(form_->SaveFolderHistory().front(), out);
+}
+
+}  // namespace
+}  // namespace capsdub
