@@ -23,3 +23,8 @@ echo "== Dubbing capsules ${newest[*]} into sample/out ==" >&2
 mkdir -p sample/out
 "$cli" dub --host 'D:\Reel Keeper\' "${drives[@]}" --to sample/out --renumber "${newest[@]}"
 ls -l sample/out
+
+# The Windows program itself under Wine: the window on the same kind of sample data, then
+# CapsDub.exe started with arguments dubs the three newest capsules and closes by itself.
+echo "== CapsDub.exe under Wine: the window, then its command-line batch ==" >&2
+bash tools/screenshots.sh

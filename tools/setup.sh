@@ -12,7 +12,7 @@ sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
 packages=(cmake g++ make ninja-build clang-format mingw-w64 wine wine64 wine32:i386
-          xvfb xauth fonts-ipafont googletest libgtest-dev)
+          xvfb xauth fonts-ipafont googletest libgtest-dev imagemagick xdotool)
 
 missing=()
 for p in "${packages[@]}"; do
