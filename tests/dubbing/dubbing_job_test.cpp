@@ -428,7 +428,7 @@ TEST(SampleHost, DubbedInBothOutputForms) {
     EXPECT_EQ(platform::FileSizeOf(base + ".scx"), 0u);
     ASSERT_EQ(window.dubbed.size(), 1u);
     EXPECT_FALSE(window.dubbed[0].stopped);
-    // This capsule of seed 42 copies 17,978 bytes, 17 whole KB,, more than its
+    // This capsule of seed 42 copies 17,978 bytes, 17 whole KB, more than its
     // catalogue size of 14 KB: deleted, no size error box.
     EXPECT_EQ(samplegen::JoinedSegmentsSize(*capsule, has_ssg ? ".ssg" : ".mpg") +
                   samplegen::JoinedSegmentsSize(*capsule, ".ssx"),
