@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/fault_injection.h"
@@ -15,6 +16,20 @@ inline bool Matches(const std::string& path, const std::string& part) {
 
 inline bool OpenLocked(const std::string& path) {
   return Matches(path, testing::ActiveFaults().locked_path_part);
+}
+
+// The injected free space of `folder`: false when none is injected, else `bytes` is set.
+inline bool InjectedFreeBytes(const std::string& folder, std::optional<std::uint64_t>& bytes) {
+  const auto& f = testing::ActiveFaults();
+  for (const auto& [part, value] : f.free_bytes_by_path) {
+    if (Matches(folder, part)) {
+      bytes = value;
+      return true;
+    }
+  }
+  if (!f.free_bytes) return false;
+  bytes = f.free_bytes;
+  return true;
 }
 
 // How many of `wanted` bytes may be read after `done`; sets `fail` when the read must fail.

@@ -5,12 +5,17 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace capsdub::platform::testing {
 
 struct Faults {
   // FreeBytes reports this value for every folder.
   std::optional<std::uint64_t> free_bytes;
+  // FreeBytes of a folder whose path contains one of these texts reports that entry's value
+  // (no value: the free space is unknown), before free_bytes; the first match counts.
+  std::vector<std::pair<std::string, std::optional<std::uint64_t>>> free_bytes_by_path;
   // Opening for reading a path that contains this text fails as if another process had the
   // file open for writing (only for ShareMode::kRead opens).
   std::string locked_path_part;

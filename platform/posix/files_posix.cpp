@@ -206,7 +206,10 @@ std::vector<DirEntry> ListFiles(std::string_view folder, std::string_view patter
 }
 
 std::optional<std::uint64_t> FreeBytes(std::string_view folder) {
-  if (const auto& injected = testing::ActiveFaults().free_bytes) return injected;
+  if (std::optional<std::uint64_t> injected;
+      detail::InjectedFreeBytes(std::string(folder), injected)) {
+    return injected;
+  }
   auto mapped = MapPath(folder.empty() ? std::string_view(".") : folder);
   if (!mapped) return std::nullopt;
   struct statvfs vfs {};

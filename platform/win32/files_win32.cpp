@@ -206,7 +206,10 @@ std::vector<DirEntry> ListFiles(std::string_view folder, std::string_view patter
 }
 
 std::optional<std::uint64_t> FreeBytes(std::string_view folder) {
-  if (const auto& injected = testing::ActiveFaults().free_bytes) return injected;
+  if (std::optional<std::uint64_t> injected;
+      detail::InjectedFreeBytes(std::string(folder), injected)) {
+    return injected;
+  }
   ULARGE_INTEGER available{};
   const std::wstring wide = SjisToWide(folder);
   if (!::GetDiskFreeSpaceExW(wide.empty() ? nullptr : wide.c_str(), &available, nullptr, nullptr)) {

@@ -105,6 +105,34 @@ TEST_F(HostFilesTest, TapeRecordsBecomeRecordingRows) {
   EXPECT_EQ(catalogue.TapeHeaderTail.substr(0, 4), "TAIL");
 }
 
+// A double-byte character across the end of a field is cut where the field ends: the field
+// keeps the lead byte as a cut-off character of one byte, the second byte stays outside, and
+// trimming neither drops that byte nor takes it for a space.
+TEST_F(HostFilesTest, FieldsCutASplitCharacterAfterItsLeadByte) {
+  TapeFields split;
+  split.channel = std::string(255, 'C') + "\x83";
+  split.title = std::string(254, 'T') + " \x83";
+  std::string record = TapeRecord(split);
+  record[188 + 256] = '\x65';  // テ's second byte, past the channel field
+  record[491 + 256] = '\x65';  // and past the title field
+  host.Write("RKDB\\RKDBTape.SVD", test::TapeDatabase({record}));
+  host.Write("RKDB\\TapeExt\\Tx0012.SVD", test::ExtensionFile({}, "0003", "ab\x83\x65"));
+  std::string cabinet = test::CabinetLine("  7", std::string(254, 'K') + "\x83");
+  cabinet[48 + 255] = '\x65';
+  host.Write("RKDB\\RKDBTapelib.SVD", cabinet);
+
+  ReadTapeDatabase(catalogue, window);
+  ReadCabinetDatabase(catalogue, window);
+  ASSERT_EQ(catalogue.Table2.rows().size(), 1u);
+  const RecordingRow& row = catalogue.Table2.rows()[0];
+  EXPECT_EQ(row.Channel, std::string(255, 'C') + "\x83");
+  EXPECT_EQ(row.Title, std::string(254, 'T') + " \x83");
+  EXPECT_EQ(row.Memo, "ab\x83");
+  EXPECT_EQ(row.Status, 0);
+  ASSERT_EQ(catalogue.Table3.rows().size(), 1u);
+  EXPECT_EQ(catalogue.Table3.rows()[0].TapeLibName, std::string(254, 'K') + "\x83");
+}
+
 TEST_F(HostFilesTest, ShortTapeDatabaseKeepsTheEarlierHeaderTail) {
   catalogue.TapeHeaderTail = "earlier";
   catalogue.Table2.Append({});

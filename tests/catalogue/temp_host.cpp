@@ -13,11 +13,21 @@ namespace fs = std::filesystem;
 
 TempHost::TempHost() {
   std::random_device rd;
-  root_ = fs::temp_directory_path() / ("capsdub-test-" + std::to_string(rd()));
-  fs::create_directories(root_);
+  const std::string name = "capsdub-test-" + std::to_string(rd());
+  root_ = fs::temp_directory_path() / name;
 #ifdef _WIN32
+  // A Wine prefix links C: to its own drive_c and Z: to the Unix root, so that one path names
+  // two folders on two drives: the host on Z:, its second medium on C:.
+  if (platform::FolderExists("Z:\\tmp\\") && platform::FolderExists("C:\\")) {
+    root_ = fs::path("Z:\\tmp\\" + name);
+    second_root_ = fs::path("C:\\tmp\\" + name);
+    fs::create_directories(second_root_);
+    second_ = 'C';
+  }
+  fs::create_directories(root_);
   host_ = root_.string() + "\\Reel Keeper\\";
 #else
+  fs::create_directories(root_);
   fs::create_directories(root_ / "D");
   fs::create_directories(root_ / "E");
   platform::SetDriveFolder('D', (root_ / "D").string());
@@ -30,6 +40,7 @@ TempHost::TempHost() {
 TempHost::~TempHost() {
   std::error_code ec;
   fs::remove_all(root_, ec);
+  if (!second_root_.empty()) fs::remove_all(second_root_, ec);
 #ifndef _WIN32
   platform::ClearDriveTable();
 #endif

@@ -21,7 +21,8 @@ class TempHost {
 
   // The host folder, "X:\...\Reel Keeper\" with a trailing separator.
   const std::string& host() const { return host_; }
-  // Drive letter of the first medium, and of a second one (POSIX only; 0 on Windows).
+  // Drive letter of the first medium, and of a second one (0 when there is none: on Windows
+  // without both C: and Z:\tmp).
   char first_medium() const { return host_[0]; }
   char second_medium() const { return second_; }
   // The host folder on another medium.
@@ -35,6 +36,7 @@ class TempHost {
 
  private:
   std::filesystem::path root_;
+  std::filesystem::path second_root_;  // the second medium's folder, when apart from root_
   std::string host_;
   char second_ = 0;
 };

@@ -23,6 +23,23 @@ host="${root}Reel Keeper\\"
 out="${root}out"
 missing="${root}missing"
 fail() { echo "FAIL: $*"; exit 1; }
+# The checksums of the given capsules' segments of one kind joined in number order (the media
+# segments are .ssg, or .mpg for a capsule without .ssg), sorted.
+segments="$work/D/Reel Keeper"
+shopt -s nocaseglob nullglob
+joined_sums() { # KIND... -- NUMBER...
+  local kinds=() n kind files
+  while [[ $1 != -- ]]; do kinds+=("$1"); shift; done
+  shift
+  for n in "$@"; do
+    for kind in "${kinds[@]}"; do
+      files=("$segments/$n"-???."$kind")
+      [[ ${#files[@]} -gt 0 ]] && break
+    done
+    cat "${files[@]}" /dev/null | cksum
+  done | sort
+}
+file_sums() { local f; for f in "$@"; do cksum < "$f"; done | sort; }
 
 run "$samplegen" --out "$host" "${drives[@]}" --capsules 6 --small --plain > /dev/null ||
   fail "sample host not written"
@@ -35,11 +52,17 @@ text=$(batch "$out" /s:t /c:2 2>&1); status=$?
 [[ $status -eq 0 ]] || fail "batch exited $status: $text"
 grep -q "2 capsules dubbed" <<< "$text" || fail "batch: $text"
 [[ $(ls "$work/D/out"/*.mpg 2>/dev/null | wc -l) -eq 2 ]] || fail "two .mpg files expected: $text"
-mapfile -t expected < <(tail -n +2 <<< "$list" | cut -f2 | LC_ALL=C sort | head -2)
-[[ ${#expected[@]} -eq 2 ]] || fail "two titles expected in the list"
-for title in "${expected[@]}"; do
+mapfile -t first < <(tail -n +2 <<< "$list" | cut -f1,2 | LC_ALL=C sort -t $'\t' -k2 | head -2)
+[[ ${#first[@]} -eq 2 ]] || fail "two titles expected in the list"
+for row in "${first[@]}"; do
+  title=${row#*$'\t'}
   ls "$work/D/out" | grep -qF "${title//\"/”}" || fail "no output for '$title': $(ls "$work/D/out")"
 done
+numbers=("${first[0]%%$'\t'*}" "${first[1]%%$'\t'*}")
+[[ $(file_sums "$work/D/out"/*.mpg) == $(joined_sums ssg mpg -- "${numbers[@]}") ]] ||
+  fail "the .mpg files are not the capsules' joined media segments"
+[[ $(file_sums "$work/D/out"/*.ssx) == $(joined_sums ssx -- "${numbers[@]}") ]] ||
+  fail "the .ssx files are not the capsules' joined index segments"
 
 usage_line='CapsDub [パス] [/w][/o][/s:ソート順][/c:数][/t:"キーワード"][/a:TV局名][/f:キャビネット名]'
 expect_usage() {

@@ -21,6 +21,29 @@ else
   drives=(--drive "D=$work/D")
 fi
 fail() { echo "FAIL: $*"; exit 1; }
+# What a capsule's output must hold: its segments of one kind joined in number order (the
+# media segments are .ssg, or .mpg for a capsule without .ssg).
+segments="$work/D/Reel Keeper"
+shopt -s nocaseglob nullglob
+joined() { # NUMBER KIND...
+  local n=$1 kind files
+  shift
+  for kind in "$@"; do
+    files=("$segments/$n"-???."$kind")
+    if [[ ${#files[@]} -gt 0 ]]; then
+      cat "${files[@]}"
+      return
+    fi
+  done
+}
+# The checksums of the given capsules' joined media (or index) segments, sorted.
+joined_sums() { # KIND... -- NUMBER...
+  local kinds=() n
+  while [[ $1 != -- ]]; do kinds+=("$1"); shift; done
+  shift
+  for n in "$@"; do joined "$n" "${kinds[@]}" | cksum; done | sort
+}
+file_sums() { local f; for f in "$@"; do cksum < "$f"; done | sort; }
 
 run "$samplegen" --out "$host" "${drives[@]}" --capsules 6 --small --plain > /dev/null ||
   fail "sample host not written"
@@ -35,6 +58,10 @@ text=$(dub "${numbers[@]}"); status=$?
 [[ $status -eq 0 ]] || fail "first dub exited $status: $text"
 grep -q "2 capsules dubbed" <<< "$text" || fail "first dub: $text"
 [[ $(ls "$work/out"/*.mpg | wc -l) -eq 2 ]] || fail "two .mpg files expected"
+[[ $(file_sums "$work/out"/*.mpg) == $(joined_sums ssg mpg -- "${numbers[@]}") ]] ||
+  fail "the .mpg files are not the capsules' joined media segments"
+[[ $(file_sums "$work/out"/*.ssx) == $(joined_sums ssx -- "${numbers[@]}") ]] ||
+  fail "the .ssx files are not the capsules' joined index segments"
 
 text=$(dub "${numbers[0]}" 9999); status=$?
 [[ $status -ne 0 ]] && grep -q "no capsule 9999" <<< "$text" || fail "unknown number: $status $text"
@@ -47,6 +74,8 @@ text=$(dub --cabinet-form --renumber "${numbers[@]}"); status=$?
 for n in "${numbers[@]}"; do
   [[ -f "$work/out/$n.mpg" && -f "$work/out/$n.sdb" && -f "$work/out/$n.scx" ]] ||
     fail "cabinet form: $n.mpg and companions expected"
+  cmp -s "$work/out/$n.mpg" <(joined "$n" ssg mpg) || fail "cabinet form: $n.mpg differs"
+  cmp -s "$work/out/$n.ssx" <(joined "$n" ssx) || fail "cabinet form: $n.ssx differs"
 done
 text=$(dub --cabinet-form --renumber "${numbers[0]}"); status=$?
 [[ $status -eq 0 && -f "$work/out/0001.mpg" ]] || fail "renumbered 0001.mpg expected: $text"

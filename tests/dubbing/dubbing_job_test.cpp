@@ -196,6 +196,48 @@ TEST_F(DubbingJobTest, FullDriveEndsAnInteractiveJobSilently) {
   EXPECT_EQ(enough.dubbed.size(), 3u);
 }
 
+// The current directory that `folder` becomes, in the form CurrentDirectory reports.
+std::string DirectoryAt(const std::string& folder) {
+  const std::string previous = platform::CurrentDirectory();
+  EXPECT_TRUE(platform::SetCurrentDirectory(folder)) << folder;
+  const std::string result = platform::CurrentDirectory();
+  platform::SetCurrentDirectory(previous);
+  return result;
+}
+
+TEST_F(DubbingJobTest, FreeSpaceIsMeasuredOnTheSaveFolder) {
+  const std::string roomy = scratch_.Folder("roomy-drive\\");
+  const std::string full = scratch_.Folder("full-drive\\");
+  const std::string unknown = scratch_.Folder("unknown-drive\\");
+  platform::testing::ActiveFaults().free_bytes_by_path = {
+      {"roomy-drive", 1ull << 40}, {"full-drive", 0}, {"unknown-drive", std::nullopt}};
+
+  // From a full current directory into a roomy save folder: dubbed, the directory restored.
+  ASSERT_TRUE(platform::SetCurrentDirectory(full));
+  window_.save_folder = roomy;
+  ActionExportExecute(window_, deleter_);
+  EXPECT_EQ(window_.dubbed.size(), 3u);
+  EXPECT_EQ(platform::CurrentDirectory(), DirectoryAt(full));
+
+  // From a roomy current directory into a full save folder: refused, and the save folder is
+  // left as the current directory.
+  ASSERT_TRUE(platform::SetCurrentDirectory(roomy));
+  FakeWindow refused;
+  refused.table = window_.table;
+  refused.save_folder = full;
+  ActionExportExecute(refused, deleter_);
+  EXPECT_TRUE(refused.dubbed.empty());
+  EXPECT_EQ(platform::CurrentDirectory(), DirectoryAt(full));
+
+  // A drive whose free space cannot be had is not refused.
+  FakeWindow unmeasured;
+  unmeasured.table = window_.table;
+  unmeasured.save_folder = unknown;
+  ActionExportExecute(unmeasured, deleter_);
+  EXPECT_EQ(unmeasured.dubbed.size(), 3u);
+  EXPECT_TRUE(Exists(unknown + "Gamma.mpg"));
+}
+
 TEST_F(DubbingJobTest, FullDriveInBatchModeAsksCancelOrIgnore) {
   const struct {
     MessageButton answer;
@@ -386,10 +428,15 @@ TEST(SampleHost, DubbedInBothOutputForms) {
     EXPECT_EQ(platform::FileSizeOf(base + ".scx"), 0u);
     ASSERT_EQ(window.dubbed.size(), 1u);
     EXPECT_FALSE(window.dubbed[0].stopped);
-    // Deleted exactly when the copied size passes the check, otherwise the size error box.
-    const bool passes = PassesSizeCheck(window.dubbed[0].copied, row.FileSize);
-    EXPECT_EQ(deleter.deleted.size(), passes ? 1u : 0u);
-    EXPECT_EQ(window.notices.size(), passes ? 0u : 1u);
+    // This capsule of seed 42 copies 17,978 bytes, 17 whole KB, more than its
+    // catalogue size of 14 KB: deleted, no size error box.
+    EXPECT_EQ(samplegen::JoinedSegmentsSize(*capsule, has_ssg ? ".ssg" : ".mpg") +
+                  samplegen::JoinedSegmentsSize(*capsule, ".ssx"),
+              17978u);
+    EXPECT_EQ(window.dubbed[0].copied, 17978);
+    EXPECT_EQ(row.FileSize, 14);
+    EXPECT_EQ(deleter.deleted, std::vector<std::string>{row.FileName});
+    EXPECT_TRUE(window.notices.empty());
   }
 }
 

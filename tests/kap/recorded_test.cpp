@@ -104,16 +104,19 @@ TEST_F(RecordedTest, MemoComesBackAsAtMost3839Bytes) {
   }
   WriteHost(host);
   Open();
-  KapRecordInfo record = BlankRecord();
-  std::memset(record.memo, 'z', sizeof(record.memo));
+  // The memo ends the record, and the record ends at a guard page: a write past the field's
+  // end faults.
+  GuardedRecord<KapRecordInfo> record;
+  *record = BlankRecord();
+  std::memset(record->memo, 'z', sizeof(record->memo));
   std::int32_t cursor = 0;
-  std::int32_t result = kap_->GetFirstRecorded(1, &cursor, &record);
+  std::int32_t result = kap_->GetFirstRecorded(1, &cursor, record.get());
   for (std::size_t i = 0; i < std::size(lengths); ++i) {
     ASSERT_EQ(result, kKapOk);
     const std::size_t expected = std::min<std::size_t>(lengths[i], 3839);
-    EXPECT_EQ(KAP_FIELD(record, memo), std::string(expected, static_cast<char>('a' + i)));
-    EXPECT_EQ(record.memo[sizeof(record.memo) - 1], '\0');  // zero-padded
-    result = kap_->GetNextRecorded(1, &cursor, &record);
+    EXPECT_EQ(KAP_FIELD(*record, memo), std::string(expected, static_cast<char>('a' + i)));
+    EXPECT_EQ(record->memo[sizeof(record->memo) - 1], '\0');  // zero-padded
+    result = kap_->GetNextRecorded(1, &cursor, record.get());
   }
 }
 
@@ -140,6 +143,7 @@ TEST_F(RecordedTest, VersionWordsOtherThanOneAreRefused) {
   EXPECT_EQ(kap_->GetFirstRecorded(1, &cursor, nullptr), kKapBadVersion);
   KapRecordInfo record = BlankRecord();
   EXPECT_EQ(kap_->GetFirstRecorded(1, nullptr, &record), kKapNoMoreEntries);
+  EXPECT_EQ(kap_->GetNextRecorded(1, nullptr, &record), kKapNoMoreEntries);
 }
 
 TEST_F(RecordedTest, HostFailuresEndOrSkipTheListing) {
@@ -185,12 +189,13 @@ TEST_F(RecordedTest, DeleteRenameAndMemo) {
   EXPECT_EQ(kap_->SetNameRecorded(1, 12, "Renamed"), kKapOk);
   const std::string long_memo(5000, 'm');
   EXPECT_EQ(kap_->SetMemoRecorded(1, 12, long_memo.c_str()), kKapOk);
-  KapRecordInfo record = BlankRecord();
+  GuardedRecord<KapRecordInfo> record;
+  *record = BlankRecord();
   std::int32_t cursor = 0;
-  ASSERT_EQ(kap_->GetFirstRecorded(1, &cursor, &record), kKapOk);
-  ASSERT_EQ(kap_->GetNextRecorded(1, &cursor, &record), kKapOk);
-  EXPECT_EQ(KAP_FIELD(record, title), "Renamed");
-  EXPECT_EQ(KAP_FIELD(record, memo), long_memo.substr(0, 3839));
+  ASSERT_EQ(kap_->GetFirstRecorded(1, &cursor, record.get()), kKapOk);
+  ASSERT_EQ(kap_->GetNextRecorded(1, &cursor, record.get()), kKapOk);
+  EXPECT_EQ(KAP_FIELD(*record, title), "Renamed");
+  EXPECT_EQ(KAP_FIELD(*record, memo), long_memo.substr(0, 3839));
 
   EXPECT_EQ(kap_->SetNameRecorded(1, 99, "x"), kKapNoSuchId);
   EXPECT_EQ(kap_->SetMemoRecorded(1, 99, "x"), kKapNoSuchId);

@@ -482,6 +482,11 @@ TEST_F(ReservationTest, ListingTakesTimesFromTheReservationAndTheRestFromItsCaps
   StandInFailNext("RVCRFirstReserve", 3);
   EXPECT_EQ(kap_->GetFirstReservation(1, &cursor, &out), kKapNoMoreEntries);
   EXPECT_EQ(kap_->GetFirstReservation(1, nullptr, &out), kKapNoMoreEntries);
+  EXPECT_EQ(kap_->GetNextReservation(1, nullptr, &out), kKapNoMoreEntries);
+  // Without an output record: -1, and the cursor still names the reservation.
+  cursor = 0;
+  EXPECT_EQ(kap_->GetFirstReservation(1, &cursor, nullptr), kKapBadVersion);
+  EXPECT_EQ(cursor, 5);
 }
 
 TEST_F(ReservationTest, DeletionFailuresReleaseTheRecords) {

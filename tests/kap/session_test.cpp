@@ -210,6 +210,7 @@ TEST_F(SessionTest, ChannelEnumerationChecksVersionAndCursor) {
   EXPECT_EQ(kap_->GetFirstChannel(1, &cursor, nullptr), kKapBadVersion);
   channel.version = 1;
   EXPECT_EQ(kap_->GetFirstChannel(1, nullptr, &channel), kKapNoMoreEntries);
+  EXPECT_EQ(kap_->GetNextChannel(1, nullptr, &channel), kKapNoMoreEntries);
   for (std::int32_t outside : {-1, 40, 1000, INT32_MIN}) {
     cursor = outside;
     EXPECT_EQ(kap_->GetNextChannel(1, &cursor, &channel), kKapNoMoreEntries) << outside;

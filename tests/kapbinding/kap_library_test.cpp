@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dubbing/kap_capsule_deleter.h"
@@ -62,30 +64,37 @@ TEST_F(KapLibraryTest, BindsFromTheInstallFolderAndDeletesCapsules) {
   ASSERT_TRUE(LoadKapLibrary(""));
   EXPECT_EQ(platform::CurrentDirectory() + "\\", caller_directory);
   const KapEntries& e = KapLibraryEntries();
-  const std::vector<const void*> bound = {reinterpret_cast<const void*>(e.KapOpen),
-                                          reinterpret_cast<const void*>(e.KapClose),
-                                          reinterpret_cast<const void*>(e.KapGetFirstChannel),
-                                          reinterpret_cast<const void*>(e.KapGetNextChannel),
-                                          reinterpret_cast<const void*>(e.KapGetFirstReservation),
-                                          reinterpret_cast<const void*>(e.KapGetNextReservation),
-                                          reinterpret_cast<const void*>(e.KapSetReservation),
-                                          reinterpret_cast<const void*>(e.KapSetReservationEx),
-                                          reinterpret_cast<const void*>(e.KapDeleteReservation),
-                                          reinterpret_cast<const void*>(e.KapGetFirstRecorded),
-                                          reinterpret_cast<const void*>(e.KapGetNextRecorded),
-                                          reinterpret_cast<const void*>(e.KapDeleteRecorded),
-                                          reinterpret_cast<const void*>(e.KapSetMemoRecorded),
-                                          reinterpret_cast<const void*>(e.KapSetNameRecorded),
-                                          reinterpret_cast<const void*>(e.KapGetDiskSpaceLeft),
-                                          reinterpret_cast<const void*>(e.KapGetDiskSpaceRequired)};
-  EXPECT_EQ(std::count(bound.begin(), bound.end(), nullptr), 0);
-  // Each entry is the export of that name, not a neighbour's.
+  // Each entry is bound, to the export of its own name, not a neighbour's.
+#define CAPSDUB_ENTRY(name)                      \
+  std::pair {                                    \
+    reinterpret_cast<const void*>(e.name), #name \
+  }
+  const std::pair<const void*, const char*> bound[] = {
+      CAPSDUB_ENTRY(KapOpen),
+      CAPSDUB_ENTRY(KapClose),
+      CAPSDUB_ENTRY(KapGetFirstChannel),
+      CAPSDUB_ENTRY(KapGetNextChannel),
+      CAPSDUB_ENTRY(KapGetFirstReservation),
+      CAPSDUB_ENTRY(KapGetNextReservation),
+      CAPSDUB_ENTRY(KapSetReservation),
+      CAPSDUB_ENTRY(KapSetReservationEx),
+      CAPSDUB_ENTRY(KapDeleteReservation),
+      CAPSDUB_ENTRY(KapGetFirstRecorded),
+      CAPSDUB_ENTRY(KapGetNextRecorded),
+      CAPSDUB_ENTRY(KapDeleteRecorded),
+      CAPSDUB_ENTRY(KapSetMemoRecorded),
+      CAPSDUB_ENTRY(KapSetNameRecorded),
+      CAPSDUB_ENTRY(KapGetDiskSpaceLeft),
+      CAPSDUB_ENTRY(KapGetDiskSpaceRequired),
+  };
+#undef CAPSDUB_ENTRY
+  static_assert(std::size(bound) == 16);
   const HMODULE kap = GetModuleHandleW(L"KAP.DLL");
   ASSERT_NE(kap, nullptr);
-  EXPECT_EQ(bound[0], reinterpret_cast<const void*>(GetProcAddress(kap, "KapOpen")));
-  EXPECT_EQ(bound[11], reinterpret_cast<const void*>(GetProcAddress(kap, "KapDeleteRecorded")));
-  EXPECT_EQ(bound[15],
-            reinterpret_cast<const void*>(GetProcAddress(kap, "KapGetDiskSpaceRequired")));
+  for (const auto& [entry, name] : bound) {
+    EXPECT_NE(entry, nullptr) << name;
+    EXPECT_EQ(entry, reinterpret_cast<const void*>(GetProcAddress(kap, name))) << name;
+  }
 
   // Loaded once: a second call succeeds at once, whatever folder it names.
   EXPECT_TRUE(LoadKapLibrary("Z:\\no such folder"));

@@ -1,6 +1,7 @@
 // The platform layer: wildcards, code page 932, files with injected faults, path mapping.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +142,11 @@ TEST_F(FileTest, InjectedFaults) {
 
   testing::ActiveFaults().free_bytes = 1234;
   EXPECT_EQ(FreeBytes(folder_), 1234u);
+  // Per folder, before the value for every folder; an entry without a value is unknown.
+  testing::ActiveFaults().free_bytes_by_path = {{"Full", 0}, {"Unknown", std::nullopt}};
+  EXPECT_EQ(FreeBytes(folder_ + "Full"), 0u);
+  EXPECT_EQ(FreeBytes(folder_ + "Unknown"), std::nullopt);
+  EXPECT_EQ(FreeBytes(folder_ + "Other"), 1234u);
 }
 
 TEST_F(FileTest, ShiftJisNamesAndCreateFailure) {
@@ -151,7 +157,18 @@ TEST_F(FileTest, ShiftJisNamesAndCreateFailure) {
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].name, "\x95\x5c\x8e\xa6.mpg");
   EXPECT_THROW(File::Create(folder_ + "missing\\x.mpg", ShareMode::kReadWrite), IoError);
-  EXPECT_TRUE(FreeBytes(folder_).has_value());
+}
+
+TEST_F(FileTest, FreeBytesIsTheDrivesSpaceForThisUser) {
+  // Compared with the standard library's figure; other programs may write meanwhile.
+  const std::optional<std::uint64_t> free_bytes = FreeBytes(folder_);
+  ASSERT_TRUE(free_bytes.has_value());
+  const std::uint64_t expected = fs::space(root_).available;
+  const std::uint64_t difference =
+      *free_bytes > expected ? *free_bytes - expected : expected - *free_bytes;
+  EXPECT_LE(difference, std::max<std::uint64_t>(expected / 100, 64ull << 20))
+      << *free_bytes << " against " << expected;
+  EXPECT_EQ(FreeBytes(folder_ + "missing\\"), std::nullopt);
 }
 
 #ifndef _WIN32

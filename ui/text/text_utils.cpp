@@ -17,14 +17,7 @@ bool IsFullWidthSpace(const std::string& text, std::size_t index) {
 
 bool IsTrailByte(const std::string& text, std::size_t position) {
   if (position < 1 || position > text.size()) throw IllegalIndex();
-  if (position == 1) return false;
-  std::size_t leads = 0;
-  // Bytes before `position` (1-based) are at 0-based indexes position-2 down to 0.
-  for (std::size_t i = position - 1; i-- > 0;) {
-    if (!IsLeadByte(static_cast<unsigned char>(text[i]))) break;
-    ++leads;
-  }
-  return leads % 2 == 1;
+  return IsSecondByteAt(text, position - 1);
 }
 
 void TrimLeftSpaces(std::string& text) {
