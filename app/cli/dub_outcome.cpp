@@ -28,10 +28,15 @@ std::string Problem(const ConsoleWindow::Result& r, bool check_delete,
                     const ReportingDeleter& deleter) {
   if (r.stopped) return "stopped";
   if (!r.check.complete()) {
-    std::string text = "incomplete dub:";
-    for (const SegmentShortfall& s : r.check.shortfalls) text += " " + ShortfallText(s) + ";";
-    text.pop_back();
-    return text + (check_delete ? "; not deleted" : "");
+    std::string text = "incomplete dub";
+    const char* separator = ": ";
+    for (const SegmentShortfall& s : r.check.shortfalls) {
+      text.append(separator);
+      separator = "; ";
+      text.append(ShortfallText(s));
+    }
+    if (check_delete) text.append("; not deleted");
+    return text;
   }
   if (r.copied == 0) return "nothing copied (output name taken, or no segment files)";
   if (!PassesSizeCheck(r.copied, r.catalogue_size)) {
