@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "dubbing/dub_check.h"
 #include "dubbing/dubbing_window.h"
 
 namespace capsdub {
@@ -24,6 +27,36 @@ constexpr std::size_t kCopyBlockSize = 8'000'000;
 double DubCapsule(DubbingWindow& window, const std::vector<std::string>& media_segments,
                   const std::vector<std::string>& index_segments, const std::string& proposed_path,
                   double catalogue_size, const std::string& number);
+
+// What one capsule copy did.
+struct CapsuleCopy {
+  double total = 0;   // bytes copied, media and index together: DubCapsule's result
+  WrittenOutput mpg;  // the outputs as written (paths empty when the capsule was skipped)
+  WrittenOutput ssx;
+  bool hashed = false;  // the outputs' hashes were taken while copying
+  // Segment files that did not reach the output whole: missing, not opened, or copied
+  // shorter than their size when the copy began. Not filled after a stop.
+  std::vector<SegmentShortfall> shortfalls;
+};
+
+// DubCapsule with its findings. With `hash_content` the copy hashes what it reads from the
+// segments, for the read-back before a deletion; without it the copy costs what it always
+// did. A missing or unopenable segment is reported in red on the status line and skipped,
+// one that ends early is reported when its copy ends; the copy goes on in each case.
+CapsuleCopy CopyCapsule(DubbingWindow& window, const std::vector<std::string>& media_segments,
+                        const std::vector<std::string>& index_segments,
+                        const std::string& proposed_path, double catalogue_size,
+                        const std::string& number, bool hash_content);
+
+// Whether a path is taken for the output naming.
+using PathTaken = std::function<bool(const std::string&)>;
+
+// The .mpg path a dub of capsule `number` with `proposed_path` writes, in the window's output
+// form, when the paths for which `taken` holds are in use; renumbered while the window's
+// NumberDuplicates is set, otherwise nullopt when the first choice is taken. Yields after
+// each renumbering try.
+std::optional<std::string> ChooseOutputPath(DubbingWindow& window, const std::string& proposed_path,
+                                            const std::string& number, const PathTaken& taken);
 
 // Writes the capsule record file: `mpg_path` with the extension ".sdb", from the tape
 // database of the window's host folder and the memo of the recording table.

@@ -173,9 +173,8 @@ void SelectMatchingRows(BatchWindow& window, const BatchOptions& options) {
   }
 }
 
-// Steps 1 to 8 of a batch run: sort, output form and delete box, selection, job, wait.
-void RunBatch(BatchWindow& window, CapsuleDeleter& deleter, const BatchOptions& options,
-              double end_wait_seconds) {
+// Steps 1 to 6 of a batch run: sort, output form and delete box, selection.
+void PrepareBatch(BatchWindow& window, const BatchOptions& options) {
   Catalogue& catalogue = window.catalogue();
   catalogue.SortField = SortFieldOf(options.sort);
   const bool descending = options.sort.find('-') != std::string::npos;
@@ -186,6 +185,12 @@ void RunBatch(BatchWindow& window, CapsuleDeleter& deleter, const BatchOptions& 
   window.SetCheckDelete(window.DeleteAfterDub);
 
   SelectMatchingRows(window, options);
+}
+
+// Steps 1 to 8 of a batch run: the preparation, the job, the wait.
+void RunBatch(BatchWindow& window, CapsuleDeleter& deleter, const BatchOptions& options,
+              double end_wait_seconds) {
+  PrepareBatch(window, options);
   ActionExportExecute(window, deleter);
 
   window.YieldToUi();
@@ -265,6 +270,17 @@ void ShowUsage(BatchWindow& window) {
 
 void ActionHELPExecute(BatchWindow& window) {
   ShowUsage(window);
+}
+
+std::optional<std::vector<PlannedDub>> PlanCommandLine(BatchWindow& window,
+                                                       const std::vector<std::string>& arguments) {
+  window.NumberDuplicates = false;
+  window.CabinetForm = false;
+  window.DeleteAfterDub = false;
+  const BatchOptions options = ReadCommandLine(arguments, window);
+  if (options.count == 0) return std::nullopt;
+  PrepareBatch(window, options);
+  return PlanExport(window);
 }
 
 void RunCommandLine(BatchWindow& window, CapsuleDeleter& deleter,

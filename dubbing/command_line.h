@@ -3,11 +3,13 @@
 // the keyword filters, dubs them, waits and closes the main window.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "dubbing/capsule_deleter.h"
+#include "dubbing/dubbing_job.h"
 #include "dubbing/dubbing_window.h"
 
 namespace capsdub {
@@ -78,5 +80,12 @@ constexpr double kBatchEndWaitSeconds = 5;
 void RunCommandLine(BatchWindow& window, CapsuleDeleter& deleter,
                     const std::vector<std::string>& arguments,
                     double end_wait_seconds = kBatchEndWaitSeconds);
+
+// What RunCommandLine would dub, without dubbing: clears the window flags and reads the
+// arguments as it does; nullopt (and nothing shown) when they ask for the usage text.
+// Otherwise sorts the catalogue, ticks the boxes and selects rows as the batch does, and
+// returns the job's plan (PlanExport) instead of running it; nothing is waited for or closed.
+std::optional<std::vector<PlannedDub>> PlanCommandLine(BatchWindow& window,
+                                                       const std::vector<std::string>& arguments);
 
 }  // namespace capsdub

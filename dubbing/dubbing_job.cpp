@@ -3,15 +3,20 @@
 #include "dubbing/dubbing_job.h"
 
 #include <cmath>
+#include <map>
+#include <optional>
+#include <set>
 #include <stdexcept>
 
 #include "catalogue/scan.h"
 #include "dubbing/capsule_copy.h"
 #include "dubbing/dub_utils.h"
+#include "dubbing/dub_verification.h"
 #include "dubbing/messages.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/locale.h"
+#include "ui/text/sjis.h"
 #include "ui/text/text_utils.h"
 
 namespace capsdub {
@@ -37,20 +42,89 @@ bool HasRoom(const std::string& entry, double catalogue_size, bool keep_on_refus
   return enough;
 }
 
+// The save folder list of a job: the typed folder for every capsule, the folders chosen per
+// capsule in interactive use, or (batch mode without a folder) an empty list.
+std::vector<std::string> SaveFolders(DubbingWindow& window, std::size_t count) {
+  std::vector<std::string> folders;
+  const std::string typed = window.SaveFolderText();
+  if (!TrimSpaces(typed).empty()) {
+    folders.assign(count, WithTrailingBackslash(typed));
+  } else if (!window.BatchMode()) {
+    folders = ChooseSaveFolders(window);
+  }
+  return folders;
+}
+
+const std::string& FolderEntry(const std::vector<std::string>& folders, std::size_t p) {
+  // In batch mode without a save folder the list stays empty, and the first capsule fails.
+  if (p >= folders.size()) {
+    throw std::out_of_range("List index out of bounds (" + std::to_string(p) + ")");
+  }
+  return folders[p];
+}
+
+// Step 6.6 for a capsule whose copy is done: with "削除する" ticked, a complete dub that
+// passes the size check is read back and, only when it reads back as written, deleted; any
+// other dub gets the size error box. Returns what the window is told.
+DubCheck CheckAndDelete(DubbingWindow& window, CapsuleDeleter& deleter, const CatalogueRow& capsule,
+                        const CapsuleCopy& copy, bool stopped) {
+  DubCheck check;
+  check.shortfalls = copy.shortfalls;
+  if (!window.CheckDelete()) return check;
+  // A dub that lacks a piece can still pass the size check, which counts media and index
+  // bytes together: a missing, unopened or shortened segment alone keeps the capsule.
+  if (stopped || !check.complete() || !PassesSizeCheck(copy.total, capsule.FileSize)) {
+    window.ShowMessageNoWait(
+        SizeErrorMessage(capsule.FileSize, copy.total, platform::ThousandsSeparator()),
+        MessageIcon::kError);
+    return check;
+  }
+  check.verification = VerifyDub(window, copy, capsule.Title);
+  if (check.verification == Verification::kMatch) {
+    check.deletion_requested = true;
+    deleter.DeleteDubbedCapsule(capsule.FileName, window);
+  } else if (check.verification == Verification::kMismatch) {
+    window.ShowMessageNoWait(std::string(messages::kVerifyError) + copy.mpg.path,
+                             MessageIcon::kError);
+  }
+  // Stopped during the read-back: nothing deleted, the files stay; the job ends next.
+  return check;
+}
+
+// Free bytes of the drive of a save-folder entry, measured as the job measures them (with the
+// folder made the current directory for the moment); nullopt when unknown.
+std::optional<std::uint64_t> FreeBytesOf(const std::string& entry) {
+  const std::string previous = platform::CurrentDirectory();
+  const std::string folder = WithoutTrailingSeparator(entry);
+  if (!folder.empty()) platform::SetCurrentDirectory(folder);
+  const std::optional<std::uint64_t> free_bytes = platform::FreeBytes(platform::CurrentDirectory());
+  platform::SetCurrentDirectory(previous);
+  return free_bytes;
+}
+
+// A path as the file system compares names: ASCII letters folded, double-byte characters
+// (whose second byte may be a letter) kept.
+std::string FoldedPath(const std::string& path) {
+  std::string folded;
+  for (std::size_t i = 0; i < path.size();) {
+    const std::size_t n = CharLengthAt(path, i);
+    if (n == 1 && path[i] >= 'a' && path[i] <= 'z') {
+      folded += static_cast<char>(path[i] - 'a' + 'A');
+    } else {
+      folded.append(path, i, n);
+    }
+    i += n;
+  }
+  return folded;
+}
+
 // Steps through the selection; returns normally after the last capsule or a stop, and false
 // when the free-space check ended the job.
 bool DubSelection(DubbingWindow& window, CapsuleDeleter& deleter) {
   Catalogue& catalogue = window.catalogue();
   const std::vector<RowId> selection = SelectedRows(catalogue);
 
-  std::vector<std::string> folders;
-  const std::string typed = window.SaveFolderText();
-  if (!TrimSpaces(typed).empty()) {
-    folders.assign(selection.size(), WithTrailingBackslash(typed));
-  } else if (!window.BatchMode()) {
-    folders = ChooseSaveFolders(window);
-  }
-  // In batch mode without a save folder the list stays empty, and the first capsule fails.
+  const std::vector<std::string> folders = SaveFolders(window, selection.size());
 
   std::vector<std::string> media;
   std::vector<std::string> index;
@@ -61,10 +135,7 @@ bool DubSelection(DubbingWindow& window, CapsuleDeleter& deleter) {
     const CatalogueRow capsule = *found;
     GetSegmentLists(capsule.FileName, media, index, catalogue, window);
 
-    if (p >= folders.size()) {
-      throw std::out_of_range("List index out of bounds (" + std::to_string(p) + ")");
-    }
-    const std::string& folder = folders[p];
+    const std::string& folder = FolderEntry(folders, p);
     const std::string previous_directory = platform::CurrentDirectory();
     if (!HasRoom(folder, capsule.FileSize, true)) {
       // The job ends with the save folder left as the current directory.
@@ -77,26 +148,48 @@ bool DubSelection(DubbingWindow& window, CapsuleDeleter& deleter) {
     }
 
     const std::string proposed = folder + TitleToFileName(capsule.Title) + ".mpg";
-    const double copied =
-        DubCapsule(window, media, index, proposed, capsule.FileSize, capsule.FileName);
+    // The copy hashes what it reads only when a deletion may follow.
+    const CapsuleCopy copy = CopyCapsule(window, media, index, proposed, capsule.FileSize,
+                                         capsule.FileName, window.CheckDelete());
     const bool stopped = window.StopRequested;
-    window.CapsuleDubbed(capsule, copied, stopped);
-
-    if (window.CheckDelete()) {
-      if (PassesSizeCheck(copied, capsule.FileSize) && !stopped) {
-        deleter.DeleteDubbedCapsule(capsule.FileName, window);
-      } else {
-        window.ShowMessageNoWait(
-            SizeErrorMessage(capsule.FileSize, copied, platform::ThousandsSeparator()),
-            MessageIcon::kError);
-      }
-    }
+    window.CapsuleDubbed(capsule, copy.total, stopped);
+    window.CapsuleChecked(capsule, CheckAndDelete(window, deleter, capsule, copy, stopped));
     window.YieldToUi();
   }
   return true;
 }
 
 }  // namespace
+
+std::vector<PlannedDub> PlanExport(DubbingWindow& window) {
+  Catalogue& catalogue = window.catalogue();
+  const std::vector<RowId> selection = SelectedRows(catalogue);
+  const std::vector<std::string> folders = SaveFolders(window, selection.size());
+  std::vector<PlannedDub> plan;
+  std::set<std::string> planned;             // folded .mpg paths the plan writes
+  std::map<std::string, double> planned_kb;  // per save folder, the KB planned so far
+  const PathTaken taken = [&](const std::string& path) {
+    return planned.count(FoldedPath(path)) != 0 || platform::FileExists(path);
+  };
+  for (std::size_t p = 0; p < selection.size() && !window.StopRequested; ++p) {
+    const CatalogueRow* row = catalogue.Table1.FindById(selection[p]);
+    if (row == nullptr) continue;
+    const std::string& folder = FolderEntry(folders, p);
+    PlannedDub dub;
+    dub.row = row->id;
+    const std::optional<std::uint64_t> free_bytes = FreeBytesOf(folder);
+    double& before = planned_kb[folder];
+    dub.room = !free_bytes || static_cast<double>(*free_bytes) / 1024 - before >= row->FileSize;
+    const std::string proposed = folder + TitleToFileName(row->Title) + ".mpg";
+    if (const auto output = ChooseOutputPath(window, proposed, row->FileName, taken)) {
+      dub.output = *output;
+      planned.insert(FoldedPath(*output));
+      before += row->FileSize;
+    }
+    plan.push_back(dub);
+  }
+  return plan;
+}
 
 bool PassesSizeCheck(double copied_bytes, double catalogue_size) {
   return std::trunc(copied_bytes / 1024) > catalogue_size;

@@ -12,6 +12,7 @@
 
 #include "catalogue/tables.h"
 #include "catalogue/window_port.h"
+#include "dubbing/dub_check.h"
 
 namespace capsdub {
 
@@ -33,8 +34,9 @@ class DubbingWindow : public WindowPort {
   // ProgressBar1.
   virtual void SetProgressRange(int minimum, int maximum) = 0;
   virtual void SetProgressPosition(int position) = 0;
-  // Bytes copied so far in the running capsule copy, once per block; for front ends that
-  // show more than the bar (the console shows bytes and rate). Nothing by default.
+  // Bytes copied (or, before a deletion, read back) so far for the running capsule, once per
+  // block; for front ends that show more than the bar (the console shows bytes and rate).
+  // Nothing by default.
   virtual void ShowCopiedBytes(double /*bytes*/) {}
   // Repaints the status bar at once.
   virtual void RepaintStatusBar() = 0;
@@ -76,6 +78,10 @@ class DubbingWindow : public WindowPort {
   // stopped. Nothing by default; front ends that report per-capsule results use it.
   virtual void CapsuleDubbed(const CatalogueRow& /*row*/, double /*copied_bytes*/,
                              bool /*stopped*/) {}
+  // Told after each capsule's size check (and, with "削除する", its read-back and deletion
+  // request): segment files that did not reach the output whole, and the read-back's result.
+  // Nothing by default.
+  virtual void CapsuleChecked(const CatalogueRow& /*row*/, const DubCheck& /*check*/) {}
 };
 
 }  // namespace capsdub

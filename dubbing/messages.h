@@ -9,6 +9,10 @@ inline constexpr char kOutOfMemory[] =  // メモリーが足りないので中�
     "\x86\x8e~\x82\xb5\x82\xdc\x82\xb7.";
 inline constexpr char kNotFound[] =  // が見つかりません.
     "\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1.";
+inline constexpr char kCannotOpen[] =  // を開けません.
+    "\x82\xf0\x8aJ\x82\xaf\x82\xdc\x82\xb9\x82\xf1.";
+inline constexpr char kShortened[] =  // が短くなりました.
+    "\x82\xaa\x92Z\x82\xad\x82\xc8\x82\xe8\x82\xdc\x82\xb5\x82\xbd.";
 inline constexpr char kDubStopped[] =
     "\x83_\x83r\x83\x93\x83O\x92\x86\x92"
     "f.";  // ダビング中断.
@@ -47,6 +51,15 @@ inline constexpr char kDiskTooSmall[] =
 inline constexpr char kSizeError[] =  // "ダビングサイズエラー "
     "\x83_\x83r\x83\x93\x83O\x83T\x83"
     "C\x83Y\x83G\x83\x89\x81[ ";
+inline constexpr char kVerifying[] =  // ダビング検証中...
+    "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x92\x86...";
+inline constexpr char kVerified[] =  // ダビング検証終了.
+    "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x8fI\x97\xb9.";
+inline constexpr char kVerifyStopped[] =  // ダビング検証中断.
+    "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x92\x86\x92"
+    "f.";
+inline constexpr char kVerifyError[] =  // "ダビング検証エラー "
+    "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x83G\x83\x89\x81[ ";
 inline constexpr char kSizeOriginal[] = "\x8c\xb3 ";           // "元 "
 inline constexpr char kSizeResult[] = " > \x8c\x8b\x89\xca ";  // " > 結果 "
 inline constexpr char kChooseSaveFolder[] =  // 保存先のフォルダーを選択してください.

@@ -55,4 +55,27 @@ inline std::size_t AllowedWrite(const std::string& path, std::uint64_t done, std
   return left < wanted ? static_cast<std::size_t>(left) : wanted;
 }
 
+inline bool OpenRefused(const std::string& path) {
+  return Matches(path, testing::ActiveFaults().open_error_path_part);
+}
+
+// How many of `wanted` bytes a file cut short lets a read at `done` have.
+inline std::size_t ShortenedRead(const std::string& path, std::uint64_t done, std::size_t wanted) {
+  const auto& f = testing::ActiveFaults();
+  if (!Matches(path, f.short_read_path_part)) return wanted;
+  if (done >= f.short_read_after) return 0;
+  const std::uint64_t left = f.short_read_after - done;
+  return left < wanted ? static_cast<std::size_t>(left) : wanted;
+}
+
+// Inverts the changed byte when it lies in the `got` bytes just read at `done`.
+inline void ChangeReadByte(const std::string& path, std::uint64_t done, char* data,
+                           std::size_t got) {
+  const auto& f = testing::ActiveFaults();
+  if (!Matches(path, f.changed_byte_path_part)) return;
+  if (f.changed_byte_offset >= done && f.changed_byte_offset - done < got) {
+    data[f.changed_byte_offset - done] = static_cast<char>(~data[f.changed_byte_offset - done]);
+  }
+}
+
 }  // namespace capsdub::platform::detail

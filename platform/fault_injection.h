@@ -25,6 +25,18 @@ struct Faults {
   // Writes to a path containing this text fail (disk full) once this many bytes are written.
   std::string write_error_path_part;
   std::uint64_t write_error_after = 0;
+
+  // Opening for reading a path that contains this text fails, whatever the share mode (a
+  // file the system refuses to open).
+  std::string open_error_path_part;
+  // A path containing this text reads as ending after this many bytes, while its size stays
+  // as it was: a file cut short after it was measured.
+  std::string short_read_path_part;
+  std::uint64_t short_read_after = 0;
+  // Reading a path containing this text hands back the byte at this offset inverted: a file
+  // changed on disk since it was written.
+  std::string changed_byte_path_part;
+  std::uint64_t changed_byte_offset = 0;
 };
 
 Faults& ActiveFaults();

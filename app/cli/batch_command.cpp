@@ -9,6 +9,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/command_registry.h"
 #include "app/cli/console_window.h"
+#include "app/cli/dub_outcome.h"
 #include "catalogue/scan.h"
 #include "dubbing/command_line.h"
 #include "dubbing/kap_capsule_deleter.h"
@@ -26,7 +27,14 @@ constexpr char kUsage[] =
     "      \"/?\", a count of 0 or a save folder that does not exist print the usage text on\n"
     "      standard output instead (exit status 0). The save folder is given in Windows form\n"
     "      (on POSIX through --drive): an argument starting with \"/\" is an option.\n"
-    "      /d deletes through KAP.dll as dub --delete does (Windows only).";
+    "      /d deletes through KAP.dll as dub --delete does (Windows only): only capsules\n"
+    "      whose dub is complete, passes the size check and reads back exactly as copied.\n"
+    "      --dry-run: prints, as list --tsv does with one more column Output, the capsules\n"
+    "      the batch would dub in their order and the .mpg each would get (taken names and\n"
+    "      /w applied); dubs, creates and deletes nothing. Arguments starting with \"--\"\n"
+    "      other than these are refused; CapsDub's own options follow its rules.\n"
+    "      Exit status: 0 all done (or the usage text), 1 some capsule failed or an error\n"
+    "      ended the run, 2 bad arguments.";
 
 // Binds KAP.dll at the first deletion, so that a batch without /d never loads it; without the
 // library the deletion is reported as unavailable and nothing is called.
@@ -51,16 +59,21 @@ class LazyKapDeleter : public CapsuleDeleter {
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "capsdub-cli batch: %s\nusage:\n%s\n", message.c_str(), kUsage);
-  return 2;
+  return kExitBadArguments;
 }
 
 int RunBatch(const std::vector<std::string>& args) {
   HostOptions host;
   std::vector<std::string> arguments;  // CapsDub's own, in Shift-JIS
+  bool dry_run = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string error;
     if (TakeHostOption(args, i, host, error)) {
       if (!error.empty()) return Fail(error);
+    } else if (args[i] == "--dry-run") {
+      dry_run = true;
+    } else if (args[i].rfind("--", 0) == 0) {
+      return Fail("unknown option '" + args[i] + "'");
     } else {
       std::string sjis;
       if (!ArgumentToSjis(args[i], sjis)) {
@@ -77,14 +90,32 @@ int RunBatch(const std::vector<std::string>& args) {
   LoadCatalogue(catalogue, window);
   if (window.StopRequested) {
     std::fprintf(stderr, "capsdub-cli batch: interrupted\n");
-    return 1;
+    return kExitFailed;
   }
 
-  LazyKapDeleter deleter;
+  if (dry_run) {
+    std::optional<std::vector<PlannedDub>> plan;
+    try {
+      plan = PlanCommandLine(window, arguments);
+    } catch (const std::exception& e) {
+      PrintErr(std::string("capsdub-cli batch: ") + e.what() + "\n");
+      return kExitFailed;
+    }
+    if (!plan) {
+      ShowUsage(window);  // what the run would show instead of dubbing
+      return kExitDone;
+    }
+    PrintPlan(catalogue, *plan, "capsdub-cli batch");
+    return kExitDone;
+  }
+
+  LazyKapDeleter kap_deleter;
+  ReportingDeleter deleter(kap_deleter);
   RunCommandLine(window, deleter, arguments);
-  if (!window.closed()) return 0;  // the usage text was shown
+  if (!window.closed()) return kExitDone;  // the usage text was shown
+  const int failures = ReportFailures(window, deleter, "capsdub-cli batch");
   std::fprintf(stderr, "%zu capsules dubbed\n", window.results().size());
-  return window.error_shown() ? 1 : 0;
+  return window.error_shown() || failures > 0 ? kExitFailed : kExitDone;
 }
 
 const bool registered = RegisterCommand({"batch", kUsage, &RunBatch});

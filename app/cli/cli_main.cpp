@@ -52,6 +52,10 @@ void WriteText(DWORD which, FILE* stream, const std::string& sjis) {
 int Usage(FILE* stream) {
   std::fprintf(stream, "usage: capsdub-cli COMMAND [ARGS...]\n\ncommands:\n");
   for (const Command& command : Commands()) std::fprintf(stream, "%s\n", command.usage);
+  std::fprintf(stream,
+               "\nexit status: 0 all done; 1 some capsule failed (not dubbed, incomplete, size\n"
+               "check, read-back, deletion) or an error ended the run; 2 bad arguments (an\n"
+               "unknown command or option; nothing is touched).\n");
   return stream == stdout ? 0 : 2;
 }
 

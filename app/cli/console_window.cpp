@@ -145,7 +145,12 @@ void ConsoleWindow::ShowMessageNoWait(std::string_view text, MessageIcon icon) {
 }
 
 void ConsoleWindow::CapsuleDubbed(const CatalogueRow& row, double copied, bool stopped) {
-  results_.push_back({row.FileName, copied, stopped, row.FileSize});
+  results_.push_back({row.FileName, copied, stopped, row.FileSize, {}});
+}
+
+void ConsoleWindow::CapsuleChecked(const CatalogueRow& row, const DubCheck& check) {
+  // Told right after CapsuleDubbed for the same capsule.
+  if (!results_.empty() && results_.back().number == row.FileName) results_.back().check = check;
 }
 
 std::string ConsoleWindow::ApplicationTitle() const {

@@ -20,6 +20,7 @@ class ConsoleWindow : public BatchWindow {
     double copied = 0;
     bool stopped = false;
     double catalogue_size = 0;
+    DubCheck check;  // segments that did not reach the output whole, the read-back
   };
 
   ConsoleWindow();
@@ -35,6 +36,7 @@ class ConsoleWindow : public BatchWindow {
   bool closed() const { return closed_; }
 
   Catalogue& catalogue() override { return catalogue_; }
+  const Catalogue& table() const { return catalogue_; }
   void SetStatus(std::string_view text, Colour colour) override;
   void YieldToUi() override;
   void SetProgressRange(int minimum, int maximum) override;
@@ -64,6 +66,7 @@ class ConsoleWindow : public BatchWindow {
     return std::nullopt;  // the save folder is always given on the command line
   }
   void CapsuleDubbed(const CatalogueRow& row, double copied, bool stopped) override;
+  void CapsuleChecked(const CatalogueRow& row, const DubCheck& check) override;
 
   std::string ApplicationTitle() const override;
   void ShowInformation(std::string_view text, std::string_view caption) override;

@@ -1,6 +1,7 @@
 // capsdub-cli dub: loads the catalogue of a Reel Keeper data folder, selects the capsules
 // named on the command line and runs the dubbing job on them with the console window.
 #include <cstdio>
+#include <exception>
 #include <set>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/command_registry.h"
 #include "app/cli/console_window.h"
+#include "app/cli/dub_outcome.h"
 #include "catalogue/scan.h"
 #include "dubbing/capsule_deleter.h"
 #include "dubbing/dubbing_job.h"
@@ -21,31 +23,20 @@ namespace {
 
 constexpr char kUsage[] =
     "  dub --host FOLDER [--drive D=/path ...] --to FOLDER [--cabinet-form] [--renumber]\n"
-    "      [--delete] NUMBER...\n"
+    "      [--delete] [--dry-run] NUMBER...\n"
     "      Dubs the capsules with these numbers into the save folder --to, in the order the\n"
     "      scan found them: the .mpg named after the title (--cabinet-form: after the\n"
     "      number), with .ssx, .sdb and .scx. An existing output name is skipped unless\n"
-    "      --renumber is given. Exit status 0 only when every capsule was dubbed and passed\n"
-    "      the size check.\n"
-    "      --delete: each capsule that passes the size check is then deleted from Reel\n"
-    "      Keeper through KAP.dll (Windows only; found in Reel Keeper's installation folder\n"
-    "      or by the system's search); a capsule not deleted is reported and makes the exit\n"
-    "      status 1.";
-
-// Passes each deletion on and remembers the capsules that were not deleted.
-class ReportingDeleter : public CapsuleDeleter {
- public:
-  explicit ReportingDeleter(CapsuleDeleter& deleter) : deleter_(deleter) {}
-  bool DeleteDubbedCapsule(const std::string& number, DubbingWindow& window) override {
-    const bool deleted = deleter_.DeleteDubbedCapsule(number, window);
-    if (!deleted) not_deleted.insert(number);
-    return deleted;
-  }
-  std::set<std::string> not_deleted;
-
- private:
-  CapsuleDeleter& deleter_;
-};
+    "      --renumber is given. A capsule fails when it is not dubbed, when a segment file\n"
+    "      is missing, cannot be opened or is cut short during the copy (the segment is\n"
+    "      named), or when it does not pass the size check.\n"
+    "      --delete: each capsule whose dub is complete and passes the size check is read\n"
+    "      back from disk and, only when both outputs read back exactly as copied, deleted\n"
+    "      from Reel Keeper through KAP.dll (Windows only; found in Reel Keeper's\n"
+    "      installation folder or by the system's search); a capsule not deleted fails.\n"
+    "      --dry-run: prints, as list --tsv does with one more column Output, the capsules\n"
+    "      that would be dubbed in their order and the .mpg each would get; touches nothing.\n"
+    "      Exit status: 0 all done, 1 some capsule failed, 2 bad arguments.";
 
 // The bound library entries for --delete, or null when KAP.dll cannot be used (the deleter
 // then reports that for each capsule, as the window's job does).
@@ -61,7 +52,7 @@ const KapEntries* BindKapLibrary() {
 int Fail(const std::string& message, bool usage = false) {
   std::fprintf(stderr, "capsdub-cli dub: %s\n", message.c_str());
   if (usage) std::fprintf(stderr, "usage:\n%s\n", kUsage);
-  return 2;
+  return kExitBadArguments;
 }
 
 int RunDub(const std::vector<std::string>& args) {
@@ -71,6 +62,7 @@ int RunDub(const std::vector<std::string>& args) {
   bool cabinet_form = false;
   bool renumber = false;
   bool delete_dubbed = false;
+  bool dry_run = false;
   std::vector<std::string> numbers;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string error;
@@ -88,6 +80,8 @@ int RunDub(const std::vector<std::string>& args) {
       renumber = true;
     } else if (args[i] == "--delete") {
       delete_dubbed = true;
+    } else if (args[i] == "--dry-run") {
+      dry_run = true;
     } else if (args[i].size() > 1 && args[i][0] == '-') {
       return Fail("unknown option '" + args[i] + "'", true);
     } else {
@@ -107,7 +101,10 @@ int RunDub(const std::vector<std::string>& args) {
   Catalogue& catalogue = window.catalogue();
   catalogue.PathReelKeeper = host.host;
   LoadCatalogue(catalogue, window);
-  if (window.StopRequested) return Fail("interrupted");
+  if (window.StopRequested) {
+    std::fprintf(stderr, "capsdub-cli dub: interrupted\n");
+    return kExitFailed;
+  }
 
   std::set<std::string> unknown;
   for (const std::string& number : numbers) {
@@ -124,55 +121,29 @@ int RunDub(const std::vector<std::string>& args) {
   for (const std::string& number : unknown) {
     PrintErr("capsdub-cli dub: no capsule " + number + " in the catalogue\n");
   }
-  if (!unknown.empty()) return 1;
+  if (!unknown.empty()) return kExitFailed;
 
   window.set_save_folder(save_folder);
   window.set_output_form(cabinet_form ? OutputForm::kExternalCabinet : OutputForm::kMpegFile);
   window.NumberDuplicates = renumber;
   window.set_check_delete(delete_dubbed);
+  if (dry_run) {
+    PrintPlan(catalogue, PlanExport(window), "capsdub-cli dub");
+    return kExitDone;
+  }
   KapCapsuleDeleter kap_deleter(delete_dubbed ? BindKapLibrary() : nullptr);
   ReportingDeleter deleter(kap_deleter);
   try {
     ActionExportExecute(window, deleter);
   } catch (const std::exception& e) {
     PrintErr(std::string("error: ") + e.what() + "\n");
-    return 1;
+    ReportFailures(window, deleter, "capsdub-cli dub");
+    return kExitFailed;
   }
-
-  // Every selected capsule must have been copied whole: not skipped, not stopped, and with
-  // more whole kilobytes than the catalogue size, the check that guards deletion.
-  int failures = 0;
-  std::set<std::string> done;
-  for (const ConsoleWindow::Result& r : window.results()) {
-    done.insert(r.number);
-    std::string problem;
-    if (r.stopped) {
-      problem = "stopped";
-    } else if (r.copied == 0) {
-      problem = "nothing copied (output name taken, or no segment files)";
-    } else if (!PassesSizeCheck(r.copied, r.catalogue_size)) {
-      problem = "size check failed (" + std::to_string(static_cast<long long>(r.copied)) +
-                " bytes copied, catalogue size " +
-                std::to_string(static_cast<long long>(r.catalogue_size)) + " KB)";
-    } else if (deleter.not_deleted.count(r.number) != 0) {
-      problem = "dubbed but not deleted";
-    }
-    if (!problem.empty()) {
-      PrintErr("capsdub-cli dub: capsule " + r.number + ": " + problem + "\n");
-      ++failures;
-    }
-  }
-  for (RowId id : catalogue.Selection) {
-    const CatalogueRow* row = catalogue.Table1.FindById(id);
-    if (row != nullptr && done.count(row->FileName) == 0) {
-      PrintErr("capsdub-cli dub: capsule " + row->FileName + ": not dubbed\n");
-      ++failures;
-    }
-  }
-  if (failures > 0) return 1;
+  if (ReportFailures(window, deleter, "capsdub-cli dub") > 0) return kExitFailed;
   std::fprintf(stderr, "%zu capsules dubbed%s\n", window.results().size(),
                delete_dubbed ? " and deleted" : "");
-  return 0;
+  return kExitDone;
 }
 
 const bool registered = RegisterCommand({"dub", kUsage, &RunDub});

@@ -6,6 +6,7 @@
 
 #include "app/cli/cli_options.h"
 #include "app/cli/command_registry.h"
+#include "app/cli/tsv.h"
 #include "catalogue/display_format.h"
 #include "catalogue/scan.h"
 #include "platform/codepage.h"
@@ -50,56 +51,9 @@ std::string Fit(const std::string& text, std::size_t width, bool right = false) 
   return right ? pad + cut : cut + pad;
 }
 
-std::string EscapeTsv(const std::string& utf8) {
-  std::string out;
-  for (char c : utf8) {
-    switch (c) {
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
-std::string TsvDate(DateTime value) {
-  const CivilDateTime c = DecodeDateTime(value);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
-                c.minute, c.second);
-  return text;
-}
-
 void PrintTsv(const Catalogue& catalogue) {
-  PrintOutUtf8(
-      "FileName\tTitle\tFileSize\tFileDateTime\tChannel\tTapeLibName\tStatus\tTapeLibID\tMemo\n");
-  for (const CatalogueRow& row : catalogue.Table1.rows()) {
-    std::string line;
-    const auto text = [&](const std::string& sjis) {
-      line += EscapeTsv(platform::SjisToUtf8(sjis));
-      line += '\t';
-    };
-    text(row.FileName);
-    text(row.Title);
-    line += FormatThousands(row.FileSize, "") + '\t';
-    line += TsvDate(row.FileDateTime) + '\t';
-    text(row.Channel);
-    text(row.TapeLibName);
-    line += std::to_string(row.Status) + '\t' + std::to_string(row.TapeLibID) + '\t';
-    line += EscapeTsv(platform::SjisToUtf8(row.Memo)) + '\n';
-    PrintOutUtf8(line);
-  }
+  PrintOutUtf8(TsvHeader() + "\n");
+  for (const CatalogueRow& row : catalogue.Table1.rows()) PrintOutUtf8(TsvRow(row) + "\n");
 }
 
 void PrintTable(const Catalogue& catalogue) {

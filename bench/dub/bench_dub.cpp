@@ -2,6 +2,9 @@
 //   bench_dub generate FOLDER MEGABYTES SEGMENTS   writes seg-001.ssg ... and seg-001.ssx
 //   bench_dub dub FOLDER SEGMENTS OUT_FOLDER       dubs them into OUT_FOLDER\Bench.mpg and
 //                                                 prints "dub_seconds peak_kib"
+//   bench_dub verify FOLDER SEGMENTS OUT_FOLDER    dubs them hashing what it reads, as before a
+//                                                 deletion, then reads the outputs back;
+//                                                 prints "copy_seconds readback_seconds bytes"
 // FOLDER and OUT_FOLDER end in a separator; run_bench.sh drives both against cat.
 #include <chrono>
 #include <cstdio>
@@ -19,6 +22,7 @@
 #endif
 
 #include "dubbing/capsule_copy.h"
+#include "dubbing/dub_verification.h"
 #include "platform/files.h"
 
 namespace capsdub {
@@ -124,6 +128,23 @@ int Dub(const std::string& folder, int segments, const std::string& out) {
   return copied > 0 ? 0 : 1;
 }
 
+int Verify(const std::string& folder, int segments, const std::string& out) {
+  std::vector<std::string> media;
+  for (int n = 1; n <= segments; ++n) media.push_back(folder + SegmentName(n, ".ssg"));
+  const std::vector<std::string> index = {folder + SegmentName(1, ".ssx")};
+  QuietWindow window;
+  window.catalogue().PathReelKeeper = folder;
+  const auto start = std::chrono::steady_clock::now();
+  const CapsuleCopy copy = CopyCapsule(window, media, index, out + "Bench.mpg", 1e6, "0001", true);
+  const auto copied = std::chrono::steady_clock::now();
+  const Verification result = VerifyDub(window, copy, "Bench");
+  const auto verified = std::chrono::steady_clock::now();
+  const std::chrono::duration<double> copy_seconds = copied - start;
+  const std::chrono::duration<double> readback_seconds = verified - copied;
+  std::printf("%.3f %.3f %.0f\n", copy_seconds.count(), readback_seconds.count(), copy.total);
+  return result == Verification::kMatch ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace capsdub
 
@@ -132,6 +153,9 @@ int main(int argc, char** argv) {
   try {
     if (args.size() == 4 && args[0] == "generate") {
       return capsdub::Generate(args[1], std::atol(args[2].c_str()), std::atoi(args[3].c_str()));
+    }
+    if (args.size() == 4 && args[0] == "verify") {
+      return capsdub::Verify(args[1], std::atoi(args[2].c_str()), args[3]);
     }
     if (args.size() == 4 && args[0] == "dub") {
       return capsdub::Dub(args[1], std::atoi(args[2].c_str()), args[3]);
@@ -142,6 +166,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: bench_dub generate FOLDER MEGABYTES SEGMENTS\n"
-               "       bench_dub dub FOLDER SEGMENTS OUT_FOLDER\n");
+               "       bench_dub dub FOLDER SEGMENTS OUT_FOLDER\n"
+               "       bench_dub verify FOLDER SEGMENTS OUT_FOLDER\n");
   return 2;
 }

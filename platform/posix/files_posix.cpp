@@ -64,7 +64,10 @@ File::~File() {
 File File::OpenForRead(std::string_view path, ShareMode share) {
   File file;
   const auto mapped = MapPath(path);
-  if (!mapped || (share == ShareMode::kRead && detail::OpenLocked(std::string(path)))) return file;
+  if (!mapped || (share == ShareMode::kRead && detail::OpenLocked(std::string(path))) ||
+      detail::OpenRefused(std::string(path))) {
+    return file;
+  }
   const int fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return file;
   struct stat st {};
@@ -92,7 +95,8 @@ File File::Create(std::string_view path, ShareMode) {
 std::size_t File::Read(void* buffer, std::size_t size) {
   if (!is_open()) throw IoError(path_ + ": file not open");
   bool fail = false;
-  const std::size_t allowed = detail::AllowedRead(path_, bytes_read_, size, fail);
+  const std::size_t allowed = detail::ShortenedRead(
+      path_, bytes_read_, detail::AllowedRead(path_, bytes_read_, size, fail));
   if (fail) throw IoError(path_ + ": read error");
   auto* out = static_cast<char*>(buffer);
   std::size_t total = 0;
@@ -105,6 +109,7 @@ std::size_t File::Read(void* buffer, std::size_t size) {
     if (n == 0) break;
     total += static_cast<std::size_t>(n);
   }
+  detail::ChangeReadByte(path_, bytes_read_, out, total);
   bytes_read_ += total;
   return total;
 }

@@ -73,7 +73,10 @@ File::~File() {
 
 File File::OpenForRead(std::string_view path, ShareMode share) {
   File file;
-  if (share == ShareMode::kRead && detail::OpenLocked(std::string(path))) return file;
+  if ((share == ShareMode::kRead && detail::OpenLocked(std::string(path))) ||
+      detail::OpenRefused(std::string(path))) {
+    return file;
+  }
   HANDLE h =
       ::CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, ShareFlags(share), nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -102,7 +105,8 @@ File File::Create(std::string_view path, ShareMode share) {
 std::size_t File::Read(void* buffer, std::size_t size) {
   if (!is_open()) throw IoError(path_ + ": file not open");
   bool fail = false;
-  const std::size_t allowed = detail::AllowedRead(path_, bytes_read_, size, fail);
+  const std::size_t allowed = detail::ShortenedRead(
+      path_, bytes_read_, detail::AllowedRead(path_, bytes_read_, size, fail));
   if (fail) throw IoError(path_ + ": read error");
   auto* out = static_cast<char*>(buffer);
   std::size_t total = 0;
@@ -115,6 +119,7 @@ std::size_t File::Read(void* buffer, std::size_t size) {
     if (got == 0) break;
     total += got;
   }
+  detail::ChangeReadByte(path_, bytes_read_, out, total);
   bytes_read_ += total;
   return total;
 }

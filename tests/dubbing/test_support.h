@@ -101,6 +101,7 @@ class FakeWindow : public BatchWindow {
     bool stopped;
   };
   std::vector<Dubbed> dubbed;
+  std::vector<DubCheck> checks;  // what the job found out about each dubbed capsule
 
   // The batch's view: folders that exist (others do not), the programs it started, the boxes
   // it showed, the rows it selected, and how often it closed the window.
@@ -145,6 +146,9 @@ class FakeWindow : public BatchWindow {
   std::optional<std::string> BrowseForFolder(std::string_view title, std::string_view prompt,
                                              std::string_view initial_folder) override;
   void CapsuleDubbed(const CatalogueRow& row, double copied, bool stopped) override;
+  void CapsuleChecked(const CatalogueRow&, const DubCheck& check) override {
+    checks.push_back(check);
+  }
 
   std::string ApplicationTitle() const override { return title; }
   void ShowInformation(std::string_view text, std::string_view caption) override;
