@@ -30,12 +30,24 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # One Wine prefix for the project, made after both Wine architectures are present so that
-# 32-bit programs run in it. A prefix made once is reused.
-if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+# 32-bit programs run in it. A prefix made once is reused. Some machines (a kernel without
+# 32-bit support) run only 64-bit programs: the prefix is then made by the 64-bit loader, and
+# remade once 32-bit programs can run.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  loader=wine
+  marker="$WINEPREFIX/.capsdub-32bit"
+else
+  loader=/usr/lib/wine/wine64
+  marker="$WINEPREFIX/.capsdub-64bit-only"
+  echo "setup: this machine cannot execute 32-bit programs; the i686 build's tests will not run" >&2
+fi
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ] ||
+   [ ! -f "$marker" ]; then
   echo "setup: creating Wine prefix $WINEPREFIX" >&2
   rm -rf "$WINEPREFIX"
-  WINEARCH=win64 wineboot -i >/dev/null 2>&1 || true
+  WINEARCH=win64 "$loader" wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
+  [ -f "$WINEPREFIX/system.reg" ] && touch "$marker"
 fi
 [ -f "$WINEPREFIX/system.reg" ] || { echo "setup: could not create Wine prefix" >&2; exit 1; }
 echo "setup: ready (Wine prefix $WINEPREFIX)" >&2
