@@ -63,14 +63,14 @@ bool ParseInts(std::string_view text, int* out, int count) {
 }
 
 void ReadInt(const std::string& file, const char* section, const std::string& key, int& value) {
-  if (const auto text = platform::ReadProfileString(file, section, key)) {
+  if (const auto text = platform::ReadProfileValue(file, section, key)) {
     if (const auto number = ParseInt(*text)) value = *number;
   }
 }
 
 void ReadString(const std::string& file, const char* section, const char* key,
                 std::string& value) {
-  if (auto text = platform::ReadProfileString(file, section, key)) value = std::move(*text);
+  if (auto text = platform::ReadProfileValue(file, section, key)) value = std::move(*text);
 }
 
 std::string ScreenKey(const char* key, int width, int height) {
@@ -82,7 +82,7 @@ std::string ScreenKey(const char* key, int width, int height) {
 // A placement rectangle, from the key for this screen size when it reads, else the plain key.
 bool ReadRect(const std::string& file, const char* key, int width, int height, int* out) {
   for (const std::string& name : {ScreenKey(key, width, height), std::string(key)}) {
-    const auto text = platform::ReadProfileString(file, kFormSection, name);
+    const auto text = platform::ReadProfileValue(file, kFormSection, name);
     int values[4];
     if (text && ParseInts(*text, values, 4)) {
       std::copy(values, values + 4, out);
@@ -106,7 +106,7 @@ class Writer {
  public:
   explicit Writer(const std::string& file) : file_(file) {}
   void String(const char* section, const std::string& key, const std::string& value) {
-    ok_ = platform::WriteProfileString(file_, section, key, value) && ok_;
+    ok_ = platform::WriteProfileValue(file_, section, key, value) && ok_;
   }
   void Int(const char* section, const std::string& key, int value) {
     String(section, key, std::to_string(value));
@@ -157,7 +157,7 @@ FormSettings ReadFormSettings(const std::string& file, int screen_width, int scr
     const std::size_t keys = platform::ReadProfileKeys(file, kHistorySection).size();
     const int limit = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(count), keys));
     for (int i = 0; i < limit; ++i) {
-      if (auto item = platform::ReadProfileString(file, kHistorySection,
+      if (auto item = platform::ReadProfileValue(file, kHistorySection,
                                                   "Item" + std::to_string(i))) {
         s.PathMPEGSave_Items.push_back(std::move(*item));
       }
@@ -206,7 +206,7 @@ std::vector<GridColumnSetting> ReadGridColumns(const std::string& file) {
   const std::string_view prefix = kGridKeyPrefix;
   for (const std::string& key : platform::ReadProfileKeys(file, kGridSection)) {
     if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
-    const auto text = platform::ReadProfileString(file, kGridSection, key);
+    const auto text = platform::ReadProfileValue(file, kGridSection, key);
     int values[2];
     if (!text || !ParseInts(*text, values, 2)) continue;
     columns.push_back({key.substr(prefix.size()), values[0], values[1]});
@@ -236,7 +236,7 @@ void LoadSortState(const std::string& file, Catalogue& catalogue) {
   std::string field = kDefaultSortField;
   int marker = 1;
   ReadString(file, kSortSection, "Sort Field", field);
-  if (const auto text = platform::ReadProfileString(file, kSortSection, "Sort Marker")) {
+  if (const auto text = platform::ReadProfileValue(file, kSortSection, "Sort Marker")) {
     const auto number = ParseInt(*text);
     if (!number) {
       catalogue.SortField = kDefaultSortField;

@@ -153,7 +153,7 @@ std::optional<SectionRange> FindSection(const std::vector<std::string>& lines,
 
 std::string ProfilePath(std::string_view file) { return PosixProfilePath(file).string(); }
 
-std::optional<std::string> ReadProfileString(std::string_view file, std::string_view section,
+std::optional<std::string> ReadProfileValue(std::string_view file, std::string_view section,
                                              std::string_view key) {
   const Lines file_lines = Load(PosixProfilePath(file));
   const std::string utf8_section = SjisToUtf8(section);
@@ -182,7 +182,7 @@ std::vector<std::string> ReadProfileKeys(std::string_view file, std::string_view
   return keys;
 }
 
-bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
+bool WriteProfileValue(std::string_view file, std::string_view section, std::string_view key,
                         std::string_view value) {
   bool lossy_section = false, lossy_key = false, lossy_value = false;
   const std::string utf8_section = SjisToUtf8(section, &lossy_section);

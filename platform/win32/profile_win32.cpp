@@ -74,7 +74,7 @@ std::wstring ReadWide(const wchar_t* section, const wchar_t* key, const wchar_t*
 
 std::string ProfilePath(std::string_view file) { return WideToSjis(WideProfilePath(file)); }
 
-std::optional<std::string> ReadProfileString(std::string_view file, std::string_view section,
+std::optional<std::string> ReadProfileValue(std::string_view file, std::string_view section,
                                              std::string_view key) {
   const std::wstring value = ReadWide(SjisToWide(section).c_str(), SjisToWide(key).c_str(),
                                       kMissing, SjisToWide(file), 1);
@@ -96,7 +96,7 @@ std::vector<std::string> ReadProfileKeys(std::string_view file, std::string_view
   return keys;
 }
 
-bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
+bool WriteProfileValue(std::string_view file, std::string_view section, std::string_view key,
                         std::string_view value) {
   bool lossy_section = false, lossy_key = false, lossy_value = false;
   const std::wstring wide_section = SjisToWide(section, &lossy_section);

@@ -107,7 +107,7 @@ TEST_F(ProfileTest, PlacementPrefersTheKeysOfTheScreenSize) {
   EXPECT_EQ(other.placement->min_max_pos[0], 5);
 
   // A damaged key for this size falls back to the plain key.
-  ASSERT_TRUE(platform::WriteProfileString(file(), ".\\CapsGrid.INI", "NormPos(1024x768)",
+  ASSERT_TRUE(platform::WriteProfileValue(file(), ".\\CapsGrid.INI", "NormPos(1024x768)",
                                            "10,20,oops"));
   EXPECT_EQ(ReadFormSettings(file(), 1024, 768).placement->norm_pos[2], 1200);
 }
@@ -184,13 +184,13 @@ TEST_F(ProfileTest, SortStateRoundTripsAndFallsBackAsAWhole) {
   EXPECT_EQ(read.SortField, "");
 
   // Only the low byte of the marker counts.
-  ASSERT_TRUE(platform::WriteProfileString(file(), "etc", "Sort Marker", "257"));
+  ASSERT_TRUE(platform::WriteProfileValue(file(), "etc", "Sort Marker", "257"));
   LoadSortState(file(), read);
   EXPECT_EQ(read.SortMarker, 1);
 
   // A marker that is no number makes the section unreadable: the stored field goes too.
-  ASSERT_TRUE(platform::WriteProfileString(file(), "etc", "Sort Field", "Channel"));
-  ASSERT_TRUE(platform::WriteProfileString(file(), "etc", "Sort Marker", "down"));
+  ASSERT_TRUE(platform::WriteProfileValue(file(), "etc", "Sort Field", "Channel"));
+  ASSERT_TRUE(platform::WriteProfileValue(file(), "etc", "Sort Marker", "down"));
   LoadSortState(file(), read);
   EXPECT_EQ(read.SortField, "FileDateTime");
   EXPECT_EQ(read.SortMarker, 1);

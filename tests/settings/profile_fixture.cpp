@@ -24,7 +24,7 @@ std::string UniqueName() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string("CapsDubTest-") + info->test_suite_name() + "-" + info->name();
 #ifdef _WIN32
-  name += "-" + std::to_string(::GetCurrentProcessId());
+  name.append("-").append(std::to_string(::GetCurrentProcessId()));
 #endif
   for (char& c : name) {
     if (c == '/') c = '_';
