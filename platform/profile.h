@@ -15,7 +15,7 @@ namespace capsdub::platform {
 // removed; nullopt when the file, the section or the key is not there. Section and key names
 // compare without regard to ASCII letter case.
 std::optional<std::string> ReadProfileValue(std::string_view file, std::string_view section,
-                                             std::string_view key);
+                                            std::string_view key);
 
 // The key names of `section` in file order; empty when the file or the section is not there.
 std::vector<std::string> ReadProfileKeys(std::string_view file, std::string_view section);
@@ -23,7 +23,7 @@ std::vector<std::string> ReadProfileKeys(std::string_view file, std::string_view
 // Sets `key` in `section` to `value`, adding the section and the key when they are not there.
 // False when the file could not be written or the text could not be stored as given.
 bool WriteProfileValue(std::string_view file, std::string_view section, std::string_view key,
-                        std::string_view value);
+                       std::string_view value);
 
 // Removes `section` with all its keys. True also when there was no such section.
 bool EraseProfileSection(std::string_view file, std::string_view section);

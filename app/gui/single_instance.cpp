@@ -48,8 +48,8 @@ bool RestoreRunningInstance() {
   HWND owner = ::GetWindow(window, GW_OWNER);
   HWND target = owner != nullptr ? owner : window;
   DWORD_PTR result = 0;
-  ::SendMessageTimeoutW(target, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_ABORTIFHUNG,
-                        kRestoreTimeoutMs, &result);
+  ::SendMessageTimeoutW(target, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_ABORTIFHUNG, kRestoreTimeoutMs,
+                        &result);
   return true;
 }
 

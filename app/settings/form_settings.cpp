@@ -68,8 +68,7 @@ void ReadInt(const std::string& file, const char* section, const std::string& ke
   }
 }
 
-void ReadString(const std::string& file, const char* section, const char* key,
-                std::string& value) {
+void ReadString(const std::string& file, const char* section, const char* key, std::string& value) {
   if (auto text = platform::ReadProfileValue(file, section, key)) value = std::move(*text);
 }
 
@@ -155,10 +154,11 @@ FormSettings ReadFormSettings(const std::string& file, int screen_width, int scr
   ReadInt(file, kHistorySection, "Count", count);
   if (count > 0) {
     const std::size_t keys = platform::ReadProfileKeys(file, kHistorySection).size();
-    const int limit = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(count), keys));
+    const int limit =
+        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(count), keys));
     for (int i = 0; i < limit; ++i) {
-      if (auto item = platform::ReadProfileValue(file, kHistorySection,
-                                                  "Item" + std::to_string(i))) {
+      if (auto item =
+              platform::ReadProfileValue(file, kHistorySection, "Item" + std::to_string(i))) {
         s.PathMPEGSave_Items.push_back(std::move(*item));
       }
     }
@@ -211,10 +211,9 @@ std::vector<GridColumnSetting> ReadGridColumns(const std::string& file) {
     if (!text || !ParseInts(*text, values, 2)) continue;
     columns.push_back({key.substr(prefix.size()), values[0], values[1]});
   }
-  std::stable_sort(columns.begin(), columns.end(),
-                   [](const GridColumnSetting& a, const GridColumnSetting& b) {
-                     return a.index < b.index;
-                   });
+  std::stable_sort(
+      columns.begin(), columns.end(),
+      [](const GridColumnSetting& a, const GridColumnSetting& b) { return a.index < b.index; });
   return columns;
 }
 

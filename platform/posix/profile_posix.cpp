@@ -151,10 +151,12 @@ std::optional<SectionRange> FindSection(const std::vector<std::string>& lines,
 
 }  // namespace
 
-std::string ProfilePath(std::string_view file) { return PosixProfilePath(file).string(); }
+std::string ProfilePath(std::string_view file) {
+  return PosixProfilePath(file).string();
+}
 
 std::optional<std::string> ReadProfileValue(std::string_view file, std::string_view section,
-                                             std::string_view key) {
+                                            std::string_view key) {
   const Lines file_lines = Load(PosixProfilePath(file));
   const std::string utf8_section = SjisToUtf8(section);
   const std::string utf8_key = SjisToUtf8(key);
@@ -183,7 +185,7 @@ std::vector<std::string> ReadProfileKeys(std::string_view file, std::string_view
 }
 
 bool WriteProfileValue(std::string_view file, std::string_view section, std::string_view key,
-                        std::string_view value) {
+                       std::string_view value) {
   bool lossy_section = false, lossy_key = false, lossy_value = false;
   const std::string utf8_section = SjisToUtf8(section, &lossy_section);
   const std::string utf8_key = SjisToUtf8(key, &lossy_key);

@@ -72,12 +72,14 @@ std::wstring ReadWide(const wchar_t* section, const wchar_t* key, const wchar_t*
 
 }  // namespace
 
-std::string ProfilePath(std::string_view file) { return WideToSjis(WideProfilePath(file)); }
+std::string ProfilePath(std::string_view file) {
+  return WideToSjis(WideProfilePath(file));
+}
 
 std::optional<std::string> ReadProfileValue(std::string_view file, std::string_view section,
-                                             std::string_view key) {
-  const std::wstring value = ReadWide(SjisToWide(section).c_str(), SjisToWide(key).c_str(),
-                                      kMissing, SjisToWide(file), 1);
+                                            std::string_view key) {
+  const std::wstring value =
+      ReadWide(SjisToWide(section).c_str(), SjisToWide(key).c_str(), kMissing, SjisToWide(file), 1);
   if (value == kMissing) return std::nullopt;
   return WideToSjis(value);
 }
@@ -90,14 +92,15 @@ std::vector<std::string> ReadProfileKeys(std::string_view file, std::string_view
   while (start < names.size()) {
     std::size_t end = names.find(L'\0', start);
     if (end == std::wstring::npos) end = names.size();
-    if (end > start) keys.push_back(WideToSjis(std::wstring_view(names).substr(start, end - start)));
+    if (end > start)
+      keys.push_back(WideToSjis(std::wstring_view(names).substr(start, end - start)));
     start = end + 1;
   }
   return keys;
 }
 
 bool WriteProfileValue(std::string_view file, std::string_view section, std::string_view key,
-                        std::string_view value) {
+                       std::string_view value) {
   bool lossy_section = false, lossy_key = false, lossy_value = false;
   const std::wstring wide_section = SjisToWide(section, &lossy_section);
   const std::wstring wide_key = SjisToWide(key, &lossy_key);

@@ -51,12 +51,12 @@ TEST_F(ProfileTest, WritesTheFormStorageSectionsKeysAndValues) {
   ASSERT_TRUE(SaveSortState(file(), catalogue));
 
   auto sections = Sections();
-  EXPECT_EQ(sections[".\\CapsGrid.INI"],
-            (Lines{"FormVersion=0", "Flags=2", "ShowCmd=3", "PixelsPerInch=120",
-                   "MinMaxPos=-1,-1,-8,-8", "MinMaxPos(1024x768)=-1,-1,-8,-8",
-                   "NormPos=10,20,671,523", "NormPos(1024x768)=10,20,671,523",
-                   "PathReelKeeper_Text=" + kRecordingsUtf8, "DBMemo1_Height=120",
-                   "ExportTo_ItemIndex=1", "PathMPEGSave_Text=" + kDisplayUtf8}));
+  EXPECT_EQ(
+      sections[".\\CapsGrid.INI"],
+      (Lines{"FormVersion=0", "Flags=2", "ShowCmd=3", "PixelsPerInch=120", "MinMaxPos=-1,-1,-8,-8",
+             "MinMaxPos(1024x768)=-1,-1,-8,-8", "NormPos=10,20,671,523",
+             "NormPos(1024x768)=10,20,671,523", "PathReelKeeper_Text=" + kRecordingsUtf8,
+             "DBMemo1_Height=120", "ExportTo_ItemIndex=1", "PathMPEGSave_Text=" + kDisplayUtf8}));
   EXPECT_EQ(sections[".\\CapsGrid.INI.PathMPEGSave_Items"],
             (Lines{"Count=2", "Item0=" + kDisplayUtf8, "Item1=F:\\out\\"}));
   EXPECT_EQ(sections[".\\CapsGrid.INI\\TForm1RxDBGrid1"],
@@ -107,8 +107,8 @@ TEST_F(ProfileTest, PlacementPrefersTheKeysOfTheScreenSize) {
   EXPECT_EQ(other.placement->min_max_pos[0], 5);
 
   // A damaged key for this size falls back to the plain key.
-  ASSERT_TRUE(platform::WriteProfileValue(file(), ".\\CapsGrid.INI", "NormPos(1024x768)",
-                                           "10,20,oops"));
+  ASSERT_TRUE(
+      platform::WriteProfileValue(file(), ".\\CapsGrid.INI", "NormPos(1024x768)", "10,20,oops"));
   EXPECT_EQ(ReadFormSettings(file(), 1024, 768).placement->norm_pos[2], 1200);
 }
 

@@ -37,9 +37,9 @@ std::string UniqueName() {
 void ProfileTest::SetUp() {
   file_ = UniqueName();
 #ifndef _WIN32
-  folder_ = (fs::temp_directory_path() / ("capsdub-profile-" + std::to_string(::getpid()) + "-" +
-                                          file_))
-                .string();
+  folder_ =
+      (fs::temp_directory_path() / ("capsdub-profile-" + std::to_string(::getpid()) + "-" + file_))
+          .string();
   fs::remove_all(folder_);
   ::setenv("CAPSDUB_PROFILE_DIR", folder_.c_str(), 1);
 #endif

@@ -76,7 +76,8 @@ TEST_F(ProfileTest, FileIsKeptInTheWindowsDirectoryAsUtf16) {
   ASSERT_TRUE(WriteProfileValue(file(), "A", "k", "\x98\x5e\x89\xe6"));  // 録画
   wchar_t folder[MAX_PATH];
   ASSERT_GT(GetWindowsDirectoryW(folder, MAX_PATH), 0u);
-  const std::wstring path = std::wstring(folder) + L"\\" + std::wstring(file().begin(), file().end());
+  const std::wstring path =
+      std::wstring(folder) + L"\\" + std::wstring(file().begin(), file().end());
   EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
   const std::string raw = RawBytes();
   ASSERT_GE(raw.size(), 2u);
