@@ -10,7 +10,11 @@
 #include <vector>
 
 #include "app/controller/main_controller.h"
+#include "app/gui/settings_binding.h"
+#include "app/gui/single_instance.h"
+#include "app/settings/form_settings.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -28,27 +32,28 @@ std::vector<std::string> ProgramArguments() {
   return arguments;
 }
 
-class NoSortState : public SortStateStore {
- public:
-  void Load(Catalogue&) override {}
-  void Save(const Catalogue&) override {}
-};
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  // A second start restores the running instance's window and ends; while that window
+  // cannot be found (it is still starting), this one starts normally.
+  if (!CheckSingleInstance("CapsDub") && RestoreRunningInstance()) return 0;
   const std::vector<std::string> arguments = ProgramArguments();
+  const std::string settings_file = SettingsFileName(platform::ProgramPath());
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
                                                      ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
 
   ui::TForm1 form;
-  NoSortState sort_state;
+  ProfileSortState sort_state(settings_file);
   std::unique_ptr<KapAccess> kap = MakeKapAccess();
   MainController controller(form, *kap, sort_state, arguments);
   form.set_events(&controller);
   form.set_batch_mode(!arguments.empty());
+  form.set_restore_settings([&] { return ReadWindowSettings(settings_file); });
+  form.set_save_settings(
+      [&](const ui::MainWindowState& state) { WriteWindowSettings(settings_file, state); });
   win32::SetExceptionSink([&form](const std::string& message) { form.ShowAppException(message); });
   ui::MainWindowResources resources;
   resources.icon = LoadIconW(instance, L"MAINICON");
