@@ -33,21 +33,22 @@ RECT ControlRect(HWND dialog, int id) {
   return r;
 }
 
+struct CaptionSearch {
+  const wchar_t* caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectCaptioned(HWND hwnd, LPARAM l) {
+  auto* search = reinterpret_cast<CaptionSearch*>(l);
+  wchar_t text[64] = {};
+  GetWindowTextW(hwnd, text, 64);
+  if (std::wstring(text) == search->caption) search->found.push_back(hwnd);
+  return TRUE;
+}
+
 std::vector<HWND> ThreadWindowsCaptioned(const wchar_t* caption) {
-  struct Search {
-    const wchar_t* caption;
-    std::vector<HWND> found;
-  } search{caption, {}};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM l) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(l);
-        wchar_t text[64] = {};
-        GetWindowTextW(hwnd, text, 64);
-        if (std::wstring(text) == s->caption) s->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  CaptionSearch search{caption, {}};
+  EnumThreadWindows(GetCurrentThreadId(), &CollectCaptioned, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
