@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "app/controller/main_controller.h"
+#include "app/gui/resources/resource_ids.h"
 #include "app/gui/settings_binding.h"
 #include "app/gui/single_instance.h"
 #include "app/settings/form_settings.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "ui/about/about_form.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -57,7 +59,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   win32::SetExceptionSink([&form](const std::string& message) { form.ShowAppException(message); });
   ui::MainWindowResources resources;
   resources.icon = LoadIconW(instance, L"MAINICON");
+  win32::Bitmap toolbar(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_TOOLBAR),
+                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  win32::Bitmap folder(static_cast<HBITMAP>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDB_FOLDER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  resources.toolbar = toolbar.get();
+  resources.folder = folder.get();
   if (!form.CreateMainWindow(resources)) return 1;
+  ui::TAboutForm about;
+  about.Create(form.hwnd());
+  form.set_about([&about] { about.Show(); });
   form.ShowFirst(show);
   const int code = win32::RunMessageLoop();
   win32::SetExceptionSink(nullptr);

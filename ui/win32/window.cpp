@@ -182,7 +182,25 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) 
     return FALSE;
   }
   if (!handled) return FALSE;
-  if (message == WM_INITDIALOG) return static_cast<INT_PTR>(result);
+  // These messages take the dialog procedure's own return value (a brush, a focus flag, an
+  // index); all others take theirs from DWLP_MSGRESULT.
+  switch (message) {
+    case WM_INITDIALOG:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+      return static_cast<INT_PTR>(result);
+    default:
+      break;
+  }
   SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
   return TRUE;
 }
