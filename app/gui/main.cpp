@@ -66,7 +66,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   resources.toolbar = toolbar.get();
   resources.folder = folder.get();
   if (!form.CreateMainWindow(resources)) return 1;
-  ui::TAboutForm about;
+  TAboutForm about;
   about.Create(form.hwnd());
   form.set_about([&about] { about.Show(); });
   form.ShowFirst(show);
