@@ -19,6 +19,7 @@
 #include "platform/fault_injection.h"
 #include "tests/dubbing/test_support.h"
 #include "tools/samplegen/sample_host.h"
+#include "ui/about/about_form.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/win32/window.h"
@@ -423,6 +424,30 @@ TEST_F(MainWindowTest, DubsTheSelectionIntoTheSaveFolder) {
   }
   EXPECT_GE(written, 1);
   EXPECT_EQ(form_->SaveFolderHistory().front(), out);
+}
+
+}  // namespace
+}  // namespace capsdub
+
+namespace capsdub {
+namespace {
+
+TEST_F(MainWindowTest, TheAboutActionShowsOneAboutBox) {
+  Start();
+  TAboutForm about;
+  ASSERT_TRUE(about.Create(form_->hwnd()));
+  form_->set_about([&about] { about.Show(); });
+  EXPECT_FALSE(IsWindowVisible(about.hwnd()));
+  SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionAbout, 0);
+  Pump(50);
+  EXPECT_TRUE(IsWindowVisible(about.hwnd()));
+  EXPECT_TRUE(IsWindowEnabled(form_->hwnd()));  // the main window is not blocked
+  SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionAbout, 0);
+  Pump(50);
+  int boxes = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, L"バージョン情報")) != nullptr;)
+    ++boxes;
+  EXPECT_EQ(boxes, 1);
 }
 
 }  // namespace
