@@ -35,12 +35,14 @@ class RunningInstance {
     if (CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                        nullptr, &startup, &info)) {
       process_.reset(info.hProcess);
+      process_id_ = info.dwProcessId;
       CloseHandle(info.hThread);
     }
   }
   ~RunningInstance() {
     if (!process_) return;
-    if (HWND form = FindWindowW(L"TForm1", kTitle)) {
+    // Only this process's own window is closed, never another test's.
+    if (HWND form = OwnForm()) {
       PostMessageW(form, WM_CLOSE, 0, 0);
     } else {
       TerminateProcess(process_.get(), 0);
@@ -64,7 +66,18 @@ class RunningInstance {
   }
 
  private:
+  HWND OwnForm() const {
+    for (HWND form = FindWindowExW(nullptr, nullptr, L"TForm1", kTitle); form != nullptr;
+         form = FindWindowExW(nullptr, form, L"TForm1", kTitle)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(form, &owner);
+      if (owner == process_id_) return form;
+    }
+    return nullptr;
+  }
+
   win32::KernelHandle process_;
+  DWORD process_id_ = 0;
 };
 
 // Polls IsIconic until the window is restored or a few seconds have passed.
