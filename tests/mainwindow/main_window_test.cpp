@@ -79,6 +79,40 @@ TEST_F(MainWindowTest, TitleClicksSortAndFlipTheMarker) {
   EXPECT_EQ(platform::WideToSjis(text), rows[0].FileName);
 }
 
+TEST_F(MainWindowTest, ARightButtonDragOnATitleMovesItsColumnWithoutSorting) {
+  Start();
+  HWND header = ListView_GetHeader(list());
+  auto centre = [&](int column) {
+    RECT r{};
+    Header_GetItemRect(header, column, &r);
+    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  };
+  auto right_edge = [&](int column) {
+    RECT r{};
+    Header_GetItemRect(header, column, &r);
+    return MAKELPARAM(r.right - 3, (r.top + r.bottom) / 2);
+  };
+  // タイトル dropped on the right part of 録画日時.
+  PostMessageW(header, WM_RBUTTONDOWN, MK_RBUTTON, centre(1));
+  PostMessageW(header, WM_MOUSEMOVE, MK_RBUTTON, centre(2));
+  PostMessageW(header, WM_MOUSEMOVE, MK_RBUTTON, right_edge(3));
+  PostMessageW(header, WM_RBUTTONUP, 0, right_edge(3));
+  Pump(80);
+  std::vector<std::string> fields;
+  for (const ui::GridColumnLayout& c : form_->grid().ColumnLayout()) fields.push_back(c.field);
+  EXPECT_EQ(fields, (std::vector<std::string>{"FileName", "FileSize", "FileDateTime", "Title",
+                                              "Channel", "TapeLibName"}));
+  EXPECT_EQ(catalogue().SortField, "FileDateTime");
+  EXPECT_EQ(catalogue().SortMarker, 1);
+  // Dropped on its own title, nothing moves; a left click still sorts by the moved column.
+  PostMessageW(header, WM_RBUTTONDOWN, MK_RBUTTON, centre(1));
+  PostMessageW(header, WM_RBUTTONUP, 0, centre(1));
+  Pump(80);
+  EXPECT_EQ(form_->grid().ColumnLayout()[3].field, "Title");
+  ClickTitle(1);
+  EXPECT_EQ(catalogue().SortField, "Title");
+}
+
 TEST_F(MainWindowTest, ShiftClicksSelectRangesFromTheAnchor) {
   Start();
   // Before any click the anchor is the row current at the last sort.

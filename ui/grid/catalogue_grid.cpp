@@ -9,6 +9,7 @@
 #include "catalogue/display_format.h"
 #include "platform/codepage.h"
 #include "platform/locale.h"
+#include "ui/grid/column_move.h"
 
 namespace capsdub::ui {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr UINT_PTR kSubclassId = 1;
+constexpr UINT_PTR kHeaderSubclassId = 2;
 
 struct ColumnDef {
   const char* field;
@@ -83,6 +85,8 @@ bool CatalogueGrid::Create(HWND parent, int id, HFONT font) {
     ListView_InsertColumn(list, i, &column);
   }
   SetWindowSubclass(list, &CatalogueGrid::Subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(ListView_GetHeader(list), &CatalogueGrid::HeaderSubclass, kHeaderSubclassId,
+                    reinterpret_cast<DWORD_PTR>(this));
   return true;
 }
 
@@ -332,6 +336,83 @@ LRESULT CALLBACK CatalogueGrid::Subclass(HWND hwnd, UINT message, WPARAM w, LPAR
   }
   if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &CatalogueGrid::Subclass, kSubclassId);
   return handled ? result : DefSubclassProc(hwnd, message, w, l);
+}
+
+LRESULT CALLBACK CatalogueGrid::HeaderSubclass(HWND hwnd, UINT message, WPARAM w, LPARAM l,
+                                               UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<CatalogueGrid*>(data);
+  bool handled = false;
+  try {
+    handled = self->OnHeaderMessage(hwnd, message, w, l);
+  } catch (...) {
+    win32::ReportCurrentException();
+    handled = true;
+  }
+  if (message == WM_NCDESTROY)
+    RemoveWindowSubclass(hwnd, &CatalogueGrid::HeaderSubclass, kHeaderSubclassId);
+  return handled ? 0 : DefSubclassProc(hwnd, message, w, l);
+}
+
+int CatalogueGrid::HeaderDivider(HWND header, int x) const {
+  const int count = Header_GetItemCount(header);
+  std::vector<int> order(static_cast<std::size_t>(count));
+  Header_GetOrderArray(header, count, order.data());
+  std::vector<int> lefts, rights;
+  for (int column : order) {
+    RECT r{};
+    Header_GetItemRect(header, column, &r);
+    lefts.push_back(r.left);
+    rights.push_back(r.right);
+  }
+  return DropDivider(lefts, rights, x);
+}
+
+bool CatalogueGrid::OnHeaderMessage(HWND header, UINT message, WPARAM, LPARAM l) {
+  const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+  switch (message) {
+    case WM_RBUTTONDOWN: {
+      HDHITTESTINFO hit{};
+      hit.pt = at;
+      SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.iItem < 0 || (hit.flags & HHT_ONHEADER) == 0) return false;
+      HDITEMW item{};
+      item.mask = HDI_ORDER;
+      Header_GetItem(header, hit.iItem, &item);
+      moving_position_ = item.iOrder;
+      SetCapture(header);
+      return true;
+    }
+    case WM_MOUSEMOVE:
+      if (moving_position_ < 0) return false;
+      // The header marks where the column would go.
+      SendMessageW(header, HDM_SETHOTDIVIDER, FALSE, HeaderDivider(header, at.x));
+      return true;
+    case WM_RBUTTONUP: {
+      if (moving_position_ < 0) return false;
+      const int from = moving_position_;
+      moving_position_ = -1;
+      ReleaseCapture();
+      SendMessageW(header, HDM_SETHOTDIVIDER, FALSE, -1);
+      const int count = Header_GetItemCount(header);
+      std::vector<int> order(static_cast<std::size_t>(count));
+      Header_GetOrderArray(header, count, order.data());
+      const std::vector<int> moved = MoveColumn(order, from, HeaderDivider(header, at.x));
+      if (moved != order) {
+        list_.Send(LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(count),
+                   reinterpret_cast<LPARAM>(moved.data()));
+        InvalidateRect(list_.hwnd(), nullptr, TRUE);
+      }
+      return true;  // no context menu notification for the drag
+    }
+    case WM_CAPTURECHANGED:
+      if (moving_position_ >= 0 && reinterpret_cast<HWND>(l) != header) {
+        moving_position_ = -1;
+        SendMessageW(header, HDM_SETHOTDIVIDER, FALSE, -1);
+      }
+      return false;
+    default:
+      return false;
+  }
 }
 
 LRESULT CatalogueGrid::OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, bool& handled) {

@@ -70,6 +70,11 @@ class CatalogueGrid {
   static LRESULT CALLBACK Subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
                                    DWORD_PTR data);
   LRESULT OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, bool& handled);
+  static LRESULT CALLBACK HeaderSubclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                         DWORD_PTR data);
+  // Moving a column by dragging its title with the right button.
+  bool OnHeaderMessage(HWND header, UINT message, WPARAM w, LPARAM l);
+  int HeaderDivider(HWND header, int x) const;
   void OnItemChanged(const NMLISTVIEW& change);
   void OnStateRange(const NMLVODSTATECHANGE& change);
   void OnCellClick(int item);
@@ -96,6 +101,8 @@ class CatalogueGrid {
   bool drag_started_ = false;  // the list view reported the start of a drag
   POINT press_point_{};
   RECT drawn_rect_{};
+  // The display position of the title dragged with the right button, -1 when none is.
+  int moving_position_ = -1;
 };
 
 }  // namespace capsdub::ui
