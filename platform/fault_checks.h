@@ -55,6 +55,10 @@ inline std::size_t AllowedWrite(const std::string& path, std::uint64_t done, std
   return left < wanted ? static_cast<std::size_t>(left) : wanted;
 }
 
+inline bool ProfileWriteDenied(const std::string& path) {
+  return Matches(path, testing::ActiveFaults().profile_denied_path_part);
+}
+
 inline bool OpenRefused(const std::string& path) {
   return Matches(path, testing::ActiveFaults().open_error_path_part);
 }

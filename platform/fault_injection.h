@@ -37,6 +37,10 @@ struct Faults {
   // changed on disk since it was written.
   std::string changed_byte_path_part;
   std::uint64_t changed_byte_offset = 0;
+
+  // Writing a profile file whose path contains this text is refused (access denied), as the
+  // Windows directory refuses a standard user.
+  std::string profile_denied_path_part;
 };
 
 Faults& ActiveFaults();

@@ -1,7 +1,8 @@
 // Profile (INI) files: named values in sections, kept by the system. Section, key and value
 // text is Shift-JIS. A file name without a folder is kept where the system keeps profile files:
-// the Windows directory on Windows; on POSIX the folder named by CAPSDUB_PROFILE_DIR, else
-// $XDG_CONFIG_HOME/capsdub, else $HOME/.config/capsdub.
+// the Windows directory on Windows (or the user's virtual-store copy of it, once the Windows
+// directory has refused a write: as the system does for 32-bit programs); on POSIX the folder
+// named by CAPSDUB_PROFILE_DIR, else $XDG_CONFIG_HOME/capsdub, else $HOME/.config/capsdub.
 #pragma once
 
 #include <optional>

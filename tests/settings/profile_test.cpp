@@ -10,13 +10,14 @@
 
 #include <cstdio>
 
+#include "platform/fault_injection.h"
 #include "tests/settings/profile_fixture.h"
 
 namespace capsdub::platform {
 namespace {
 
 using Lines = std::vector<std::string>;
-using testing::ProfileTest;
+using capsdub::testing::ProfileTest;
 
 TEST_F(ProfileTest, ReadsLikeTheSystemProfileFunctions) {
   WriteRaw(
@@ -84,6 +85,62 @@ TEST_F(ProfileTest, FileIsKeptInTheWindowsDirectoryAsUtf16) {
   EXPECT_EQ(raw.substr(0, 2), "\xFF\xFE") << "stored in UTF-16 with a byte-order mark";
   EXPECT_NE(Text().find("k=\xe9\x8c\xb2\xe7\x94\xbb"), std::string::npos);
   std::printf("system ANSI code page: %u\n", GetACP());
+}
+
+// A Windows directory that refuses the user's writes: the settings go to the user's
+// virtual-store copy, which starts from the file's contents and is read from then on; the file
+// itself is left as it was.
+TEST_F(ProfileTest, AnUnwritableWindowsDirectoryFileMovesToTheVirtualStore) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring local =
+      std::wstring(temp) + L"CapsDubLocal-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  ASSERT_TRUE(CreateDirectoryW(local.c_str(), nullptr));
+  wchar_t old_local[MAX_PATH] = {};
+  const bool had_local = GetEnvironmentVariableW(L"LOCALAPPDATA", old_local, MAX_PATH) > 0;
+  SetEnvironmentVariableW(L"LOCALAPPDATA", local.c_str());
+
+  ASSERT_TRUE(WriteProfileValue(file(), "A", "kept", "1"));
+  const std::string windows_path = ProfilePath(file());
+  const std::wstring windows_wide(windows_path.begin(), windows_path.end());
+  const std::string before = RawBytes();
+  platform::testing::ActiveFaults().profile_denied_path_part = windows_path;
+
+  EXPECT_TRUE(WriteProfileValue(file(), "A", "new", "2"));
+  EXPECT_EQ(ReadProfileValue(file(), "A", "kept"), "1");
+  EXPECT_EQ(ReadProfileValue(file(), "A", "new"), "2");
+  const std::string store = ProfilePath(file());
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_EQ(std::wstring(store.begin(), store.end()),
+            local + L"VirtualStore\\" + std::wstring(windows).substr(3) + L"\\" +
+                std::wstring(file().begin(), file().end()));
+  EXPECT_TRUE(EraseProfileSection(file(), "A"));
+  EXPECT_EQ(ReadProfileValue(file(), "A", "kept"), std::nullopt);
+  EXPECT_EQ(Sections().count("A"), 0u);
+
+  platform::testing::ResetFaults();
+  std::string after;
+  {
+    // The Windows directory's file is unchanged.
+    FILE* f = _wfopen(windows_wide.c_str(), L"rb");
+    ASSERT_NE(f, nullptr);
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) after.append(buffer, n);
+    fclose(f);
+  }
+  EXPECT_EQ(after, before);
+  DeleteFileW(windows_wide.c_str());
+  DeleteFileW(std::wstring(store.begin(), store.end()).c_str());
+  SetEnvironmentVariableW(L"LOCALAPPDATA", had_local ? old_local : nullptr);
+  // The folders made for the store, innermost first.
+  std::wstring folder = std::wstring(store.begin(), store.end());
+  while (folder.size() > local.size()) {
+    folder.resize(folder.rfind(L'\\'));
+    RemoveDirectoryW(folder.c_str());
+  }
+  RemoveDirectoryW(local.c_str());
 }
 #endif
 
