@@ -41,3 +41,15 @@ function(capsdub_add_cli_test name script)
                    $<TARGET_FILE:rk-samplegen> ${CMAKE_CURRENT_BINARY_DIR}/${name}_work)
   set_tests_properties(${name} PROPERTIES PASS_REGULAR_EXPRESSION "all checks passed")
 endfunction()
+
+# capsdub_add_kaphost(<test>)
+# Copies KAP.dll and the stand-in host libraries into kaphost/ beside a test program at every
+# build: an installation folder that Reel Keeper's registry value can name.
+function(capsdub_add_kaphost test)
+  add_custom_target(${test}_kaphost
+    COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${test}>/kaphost
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:kap> $<TARGET_FILE:RKDB>
+            $<TARGET_FILE:chdb> $<TARGET_FILE_DIR:${test}>/kaphost
+    DEPENDS kap RKDB chdb)
+  add_dependencies(${test} ${test}_kaphost)
+endfunction()
