@@ -284,6 +284,82 @@ TEST_F(MainWindowTest, AnErrorInALoadIsShownAndTheProgramGoesOn) {
   EXPECT_GT(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0), 0);
 }
 
+// Input while a job runs: commands posted to the window and a thread timer, both handled at
+// the job's yields.
+struct JobScript {
+  ui::TForm1* form = nullptr;
+  int stop_at_tick = 0;    // posts " 停　止 " at this tick
+  int resume_at_tick = 0;  // presses " 再 開 " at this tick
+  int ticks = 0;
+  std::string caption;  // ActionPause's caption at the first tick
+  bool export_enabled = true;
+};
+JobScript* g_script = nullptr;
+void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
+  JobScript& s = *g_script;
+  ++s.ticks;
+  if (s.ticks == 1) {
+    s.caption = s.form->ActionCaption(ui::kActionPause);
+    s.export_enabled = s.form->ActionEnabled(ui::kActionExport);
+  }
+  if (s.ticks == s.stop_at_tick) PostMessageW(s.form->hwnd(), WM_COMMAND, ui::kActionSTOP, 0);
+  // A stop that never arrives must not hang the test: the pause is released after 3 s.
+  if (s.ticks == s.resume_at_tick || s.ticks == 60)
+    PostMessageW(s.form->hwnd(), WM_COMMAND, ui::kActionPause, 0);
+}
+
+TEST_F(MainWindowTest, PauseWaitsResumeGoesOnAndStopEndsTheJob) {
+  Start();
+  std::vector<int> rows;
+  for (std::size_t i = 0; i < catalogue().Table1.size() && rows.size() < 3; ++i) {
+    if (catalogue().Table1.rows()[i].FileSize > 0) rows.push_back(static_cast<int>(i));
+  }
+  ASSERT_EQ(rows.size(), 3u);
+  Click(rows[0]);
+  Click(rows[2], true);
+  std::vector<std::string> titles;
+  for (RowId id : catalogue().Selection) {
+    const CatalogueRow& row = *catalogue().Table1.FindById(id);
+    if (row.FileSize > 0) titles.push_back(TitleToFileName(row.Title));
+  }
+  auto dubbed = [&](const std::string& out) {
+    int n = 0;
+    for (const std::string& t : titles) n += testing::Exists(out + t + ".mpg") ? 1 : 0;
+    return n;
+  };
+  // Pressed before ダビング, 一時停止 is handled as soon as the job first yields.
+  auto run = [&](int stop_at_tick, int resume_at_tick, const std::string& out) {
+    JobScript script;
+    script.form = form_.get();
+    script.stop_at_tick = stop_at_tick;
+    script.resume_at_tick = resume_at_tick;
+    g_script = &script;
+    form_->SetSaveFolderText(out);
+    PostMessageW(form_->hwnd(), WM_COMMAND, ui::kActionPause, 0);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &ScriptTick);
+    SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionExport, 0);
+    KillTimer(nullptr, timer);
+    g_script = nullptr;
+    return script;
+  };
+
+  const std::string resumed = scratch_.Folder("resumed\\");
+  const JobScript first = run(0, 4, resumed);
+  EXPECT_EQ(first.caption, Sjis(" 再 開 "));
+  EXPECT_FALSE(first.export_enabled);
+  EXPECT_GE(first.ticks, 4);  // the job waited while paused
+  EXPECT_EQ(dubbed(resumed), static_cast<int>(titles.size()));
+  EXPECT_EQ(form_->ActionCaption(ui::kActionPause), Sjis("一時停止"));
+
+  const std::string stopped = scratch_.Folder("stopped\\");
+  const JobScript second = run(3, 0, stopped);
+  EXPECT_GE(second.ticks, 3);
+  EXPECT_LT(second.ticks, 60);
+  EXPECT_EQ(dubbed(stopped), 0);
+  EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
+  EXPECT_FALSE(form_->ActionEnabled(ui::kActionSTOP));
+}
+
 TEST_F(MainWindowTest, DubsTheSelectionIntoTheSaveFolder) {
   Start();
   const std::string out = scratch_.Folder("out\\");
