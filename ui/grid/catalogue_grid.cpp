@@ -344,14 +344,17 @@ LRESULT CatalogueGrid::ForwardPress(HWND hwnd, WPARAM w, LPARAM l) {
   hit.pt = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
   const bool on_row =
       (w & MK_CONTROL) == 0 && list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0;
-  if (!on_row) return ForwardButton(hwnd, WM_LBUTTONDOWN, w, l);
+  const bool plain = (w & MK_SHIFT) == 0;
   // The list view deselects and selects row by row, repainting each row it changes: with a
   // large selection that is as slow as it is useless. A plain press ends with the pressed row
-  // as the only selected one, so the old selection goes in one step first; the range of a
-  // Shift press is made exactly the selection again by the click handling. Both happen
-  // with repainting suspended.
+  // as the only selected one, so an old selection of several rows goes in one step first;
+  // the range of a Shift press is made exactly the selection again by the click handling.
+  // Both happen with repainting suspended. A plain press with one row selected or none
+  // changes two rows at most and is left to the list view.
+  if (!on_row || (plain && list_.Send(LVM_GETSELECTEDCOUNT) <= 1))
+    return ForwardButton(hwnd, WM_LBUTTONDOWN, w, l);
   RedrawPause pause(*this);
-  if ((w & MK_SHIFT) == 0) ClearSelectionBoth();
+  if (plain) ClearSelectionBoth();
   return ForwardButton(hwnd, WM_LBUTTONDOWN, w, l);
 }
 
