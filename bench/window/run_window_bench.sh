@@ -36,6 +36,13 @@ windows_path() { printf 'Z:%s\\' "${1//\//\\}"; }
 median() { sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 field() { sed -E "s/.*$1=([0-9]+).*/\\1/" <<<"$2"; }
 
+# The fonts the window asks for, as tools/screenshots.sh maps them: without them every
+# Japanese text goes through Wine's font fallback, which is not what a user's system does.
+for font in 'ＭＳ Ｐゴシック' Tahoma; do
+  "$top/cmake/wine-run" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /t REG_SZ \
+    /d IPAPGothic /f >/dev/null
+done
+
 mkdir -p "$work"
 declare -A private working
 for count in $counts; do
