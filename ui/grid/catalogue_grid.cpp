@@ -109,7 +109,10 @@ void CatalogueGrid::Reload() {
   ++echo_suppressed_;
   SetRedraw(false);
   list_.Send(LVM_SETITEMCOUNT, catalogue_.Table1.size(), 0);
-  SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  // Each state apart: the list view passes over every row for a mask it cannot answer from
+  // its selection ranges, and only one row can have the focus.
+  SetItemState(-1, 0, LVIS_SELECTED);
+  if (const std::optional<int> focused = FocusedIndex()) SetItemState(*focused, 0, LVIS_FOCUSED);
   for (RowId id : selection) {
     if (auto index = catalogue_.Table1.IndexOf(id))
       SetItemState(static_cast<int>(*index), LVIS_SELECTED, LVIS_SELECTED);
