@@ -541,7 +541,8 @@ void TForm1::ShowMemo() {
     if (const CatalogueRow* row = catalogue_.Table1.FindById(*catalogue_.CurrentRow))
       text = MemoText(row->Memo);
   }
-  memo_.SetText(text);
+  // A sort or a reload keeps the current row: its memo need not be laid out again.
+  if (memo_.Text() != text) memo_.SetText(text);
 }
 
 bool TForm1::ActionEnabled(int action) const {

@@ -91,8 +91,13 @@ bool CatalogueGrid::Create(HWND parent, int id, HFONT font) {
 }
 
 void CatalogueGrid::SetRedraw(bool on) {
-  list_.Send(WM_SETREDRAW, on ? TRUE : FALSE);
-  if (on) RedrawWindow(list_.hwnd(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+  if (!on) {
+    if (redraw_paused_++ == 0) list_.Send(WM_SETREDRAW, FALSE);
+    return;
+  }
+  if (redraw_paused_ == 0 || --redraw_paused_ > 0) return;
+  list_.Send(WM_SETREDRAW, TRUE);
+  RedrawWindow(list_.hwnd(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 void CatalogueGrid::SetItemState(int index, UINT state, UINT mask) {
@@ -108,7 +113,10 @@ void CatalogueGrid::Reload() {
   ++echo_suppressed_;
   SetRedraw(false);
   list_.Send(LVM_SETITEMCOUNT, catalogue_.Table1.size(), 0);
-  SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  // Each state apart: the list view passes over every row for a mask it cannot answer from
+  // its selection ranges, and only one row can have the focus.
+  SetItemState(-1, 0, LVIS_SELECTED);
+  if (const std::optional<int> focused = FocusedIndex()) SetItemState(*focused, 0, LVIS_FOCUSED);
   for (RowId id : selection) {
     if (auto index = catalogue_.Table1.IndexOf(id))
       SetItemState(static_cast<int>(*index), LVIS_SELECTED, LVIS_SELECTED);
@@ -161,6 +169,31 @@ void CatalogueGrid::SelectRangeBoth(int from, int to) {
     SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
     if (i == to) break;
   }
+}
+
+bool CatalogueGrid::ListSelectionIs(int low, int high) const {
+  // As many selected rows as the range has, the first of them at its start and none after
+  // its end: the selection is the range.
+  if (list_.Send(LVM_GETSELECTEDCOUNT) != high - low + 1) return false;
+  if (list_.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(low - 1), LVNI_SELECTED) != low) return false;
+  return high + 1 >= static_cast<int>(catalogue_.Table1.size()) ||
+         list_.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(high), LVNI_SELECTED) < 0;
+}
+
+void CatalogueGrid::SelectExactly(int from, int to) {
+  const int low = std::min(from, to);
+  const int high = std::max(from, to);
+  if (ListSelectionIs(low, high)) {
+    // The list view's own Shift handling selected the range already: a walk would set every
+    // row once more, each with its notifications. The catalogue follows it directly.
+    const auto& rows = catalogue_.Table1.rows();
+    catalogue_.Selection.clear();
+    for (int i = low; i <= high && static_cast<std::size_t>(i) < rows.size(); ++i)
+      catalogue_.Selection.insert(rows[static_cast<std::size_t>(i)].id);
+    return;
+  }
+  ClearSelectionBoth();
+  SelectRangeBoth(from, to);
 }
 
 void CatalogueGrid::SetCurrentIndex(int index) {
@@ -286,16 +319,14 @@ void CatalogueGrid::OnStateRange(const NMLVODSTATECHANGE& change) {
 void CatalogueGrid::OnCellClick(int item) {
   if (item >= 0 && GetKeyState(VK_SHIFT) < 0) {
     // The range from the anchor to the clicked row becomes exactly the selection.
-    SetRedraw(false);
-    ClearSelectionBoth();
+    RedrawPause pause(*this);
     int start = item;
     if (catalogue_.SelectionAnchor) {
       if (auto anchor = catalogue_.Table1.IndexOf(*catalogue_.SelectionAnchor))
         start = static_cast<int>(*anchor);
     }
-    SelectRangeBoth(start, item);
+    SelectExactly(start, item);
     SetCurrentIndex(item);
-    SetRedraw(true);
   }
   catalogue_.SelectionAnchor = catalogue_.CurrentRow;
   if (callbacks_.cell_clicked) callbacks_.cell_clicked();
@@ -313,6 +344,46 @@ void CatalogueGrid::PageMove(bool down) {
   SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   list_.Send(LVM_SETSELECTIONMARK, 0, index);
   ListView_EnsureVisible(list_.hwnd(), index, FALSE);
+}
+
+LRESULT CatalogueGrid::ForwardPress(HWND hwnd, WPARAM w, LPARAM l) {
+  LVHITTESTINFO hit{};
+  hit.pt = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+  const bool on_row =
+      (w & MK_CONTROL) == 0 && list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0;
+  const bool plain = (w & MK_SHIFT) == 0;
+  // The list view deselects and selects row by row, repainting each row it changes: with a
+  // large selection that is as slow as it is useless. A plain press ends with the pressed row
+  // as the only selected one, so an old selection of several rows goes in one step first;
+  // the range of a Shift press is made exactly the selection again by the click handling.
+  // Both happen with repainting suspended. A plain press with one row selected or none
+  // changes two rows at most and is left to the list view.
+  if (!on_row || (plain && list_.Send(LVM_GETSELECTEDCOUNT) <= 1))
+    return ForwardButton(hwnd, WM_LBUTTONDOWN, w, l);
+  RedrawPause pause(*this);
+  if (plain) ClearSelectionBoth();
+  return ForwardButton(hwnd, WM_LBUTTONDOWN, w, l);
+}
+
+LRESULT CatalogueGrid::ForwardButton(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  ++button_depth_;
+  LRESULT result = 0;
+  try {
+    result = DefSubclassProc(hwnd, message, w, l);
+  } catch (...) {
+    --button_depth_;
+    throw;
+  }
+  --button_depth_;
+  if (button_depth_ == 0 && pending_click_) {
+    const int item = *pending_click_;
+    pending_click_.reset();
+    // The range walk and the selection line suspend repainting each; one pause over both
+    // repaints the list view once.
+    RedrawPause pause(*this);
+    OnCellClick(item);
+  }
+  return result;
 }
 
 void CatalogueGrid::EraseDragRect() {
@@ -427,7 +498,8 @@ LRESULT CatalogueGrid::OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l
       press_point_ = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
       drag_flag_ = true;
       SetRectEmpty(&drawn_rect_);
-      return 0;
+      handled = true;
+      return ForwardPress(hwnd, w, l);
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       drag_flag_ = false;
@@ -453,7 +525,10 @@ LRESULT CatalogueGrid::OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l
       return 0;
     }
     case WM_LBUTTONUP: {
-      if (!drag_flag_) return 0;
+      if (!drag_flag_) {
+        handled = true;
+        return ForwardButton(hwnd, message, w, l);
+      }
       const POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
       drag_flag_ = false;
       EraseDragRect();
@@ -462,19 +537,21 @@ LRESULT CatalogueGrid::OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l
       if (count > 0 && std::abs(p.y - press_point_.y) > RowHeight()) {
         const int press_row = IndexAt(press_point_);
         const int release_row = IndexAt(p);
-        SetRedraw(false);
-        ClearSelectionBoth();
-        SelectRangeBoth(release_row, press_row);
-        SetCurrentIndex(press_row);
-        SetRedraw(true);
+        {
+          RedrawPause pause(*this);
+          SelectExactly(release_row, press_row);
+          SetCurrentIndex(press_row);
+        }
         LVHITTESTINFO hit{};
         hit.pt = p;
         if (list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0) {
           OnCellClick(-1);  // the anchor becomes the press row, the status is recomputed
         }
         handled = true;  // the list view must not turn the release into a click
+        return 0;
       }
-      return 0;
+      handled = true;
+      return ForwardButton(hwnd, message, w, l);
     }
     default:
       return 0;
@@ -541,7 +618,15 @@ bool CatalogueGrid::OnNotify(NMHDR* header, LRESULT& result) {
     }
     case NM_CLICK: {
       const int item = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
-      if (item >= 0 || catalogue_.Table1.empty()) OnCellClick(item);
+      if (item >= 0 || catalogue_.Table1.empty()) {
+        // Sent while the list view still handles the button (Wine sends it from the release
+        // before it reduces a selection to the clicked row): handled once that is complete.
+        if (button_depth_ > 0) {
+          pending_click_ = item;
+        } else {
+          OnCellClick(item);
+        }
+      }
       result = 0;
       return true;
     }

@@ -27,6 +27,18 @@ struct GridColumnLayout {
 
 class CatalogueGrid {
  public:
+  // Repainting suspended for a scope.
+  class RedrawPause {
+   public:
+    explicit RedrawPause(CatalogueGrid& grid) : grid_(grid) { grid_.SetRedraw(false); }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+    ~RedrawPause() { grid_.SetRedraw(true); }
+
+   private:
+    CatalogueGrid& grid_;
+  };
+
   struct Callbacks {
     std::function<void()> current_row_changed;            // the memo follows
     std::function<void()> cell_clicked;                   // after a click on a data row
@@ -51,7 +63,8 @@ class CatalogueGrid {
   // While suspended the grid does not follow the catalogue's current row.
   void set_display_suspended(bool suspended) { display_suspended_ = suspended; }
   bool display_suspended() const { return display_suspended_; }
-  // Repainting off while many rows change; on again repaints once.
+  // Repainting off while many rows change; on again repaints once. Pairs nest: only the
+  // outermost one switches the list view.
   void SetRedraw(bool on);
 
   // Notifications of the list view and its header, forwarded by the parent. True when handled.
@@ -84,6 +97,14 @@ class CatalogueGrid {
   void SetItemState(int index, UINT state, UINT mask);
   void ClearSelectionBoth();
   void SelectRangeBoth(int from, int to);
+  // Makes the rows from..to exactly the selection of both.
+  void SelectExactly(int from, int to);
+  // The list view's selection is exactly the rows low..high.
+  bool ListSelectionIs(int low, int high) const;
+  // The list view's own handling of a button message; a click it reports meanwhile is
+  // handled afterwards.
+  LRESULT ForwardPress(HWND hwnd, WPARAM w, LPARAM l);
+  LRESULT ForwardButton(HWND hwnd, UINT message, WPARAM w, LPARAM l);
   void SetCurrentIndex(int index);
   std::optional<int> FocusedIndex() const;
   int IndexAt(POINT point) const;
@@ -95,7 +116,10 @@ class CatalogueGrid {
   win32::WindowRef list_;
   std::wstring cell_buffer_;
   bool display_suspended_ = false;
-  int echo_suppressed_ = 0;  // >0 while the grid itself changes list view states
+  int redraw_paused_ = 0;             // SetRedraw(false) calls not yet matched
+  int button_depth_ = 0;              // >0 while the list view handles a button message
+  std::optional<int> pending_click_;  // NM_CLICK received meanwhile
+  int echo_suppressed_ = 0;           // >0 while the grid itself changes list view states
   // Drag selection with the left button.
   bool drag_flag_ = false;
   bool drag_started_ = false;  // the list view reported the start of a drag
