@@ -177,6 +177,15 @@ double DubCapsule(DubbingWindow& window, const std::vector<std::string>& media_s
       .total;
 }
 
+std::unique_ptr<char[]> AllocateCopyBlock(DubbingWindow& window) {
+  try {
+    return std::make_unique_for_overwrite<char[]>(kCopyBlockSize);
+  } catch (const std::bad_alloc&) {
+    window.SetStatus(messages::kOutOfMemory, kColourRed);
+    return nullptr;
+  }
+}
+
 CapsuleCopy CopyCapsule(DubbingWindow& window, const std::vector<std::string>& media_segments,
                         const std::vector<std::string>& index_segments,
                         const std::string& proposed_path, double catalogue_size,
@@ -188,13 +197,8 @@ CapsuleCopy CopyCapsule(DubbingWindow& window, const std::vector<std::string>& m
   window.SetProgressRange(0, 100);
   window.SetProgressPosition(0);
 
-  std::unique_ptr<char[]> buffer;
-  try {
-    buffer = std::make_unique_for_overwrite<char[]>(kCopyBlockSize);
-  } catch (const std::bad_alloc&) {
-    window.SetStatus(messages::kOutOfMemory, kColourRed);
-    return result;
-  }
+  std::unique_ptr<char[]> buffer = AllocateCopyBlock(window);
+  if (!buffer) return result;
 
   const std::optional<std::string> chosen =
       ChooseOutputPath(window, proposed_path, number,

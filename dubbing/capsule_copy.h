@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,10 @@ namespace capsdub {
 
 // One copy buffer of this many bytes serves a whole capsule; every read asks for all of it.
 constexpr std::size_t kCopyBlockSize = 8'000'000;
+
+// A buffer of kCopyBlockSize bytes; null, with the out-of-memory text on the status line in
+// red, when it cannot be had.
+std::unique_ptr<char[]> AllocateCopyBlock(DubbingWindow& window);
 
 // Copies the capsule of the window's current row. `proposed_path` is the save folder plus
 // TitleToFileName(Title) plus ".mpg"; `catalogue_size` the row's FileSize in KB (for the

@@ -2,7 +2,6 @@
 #include "dubbing/dub_verification.h"
 
 #include <memory>
-#include <new>
 
 #include "dubbing/content_hash.h"
 #include "dubbing/messages.h"
@@ -73,13 +72,8 @@ Verification VerifyDub(DubbingWindow& window, const CapsuleCopy& copy, const std
   window.SetStatus(title + messages::kVerifying, kColourWindowText);
   window.SetProgressRange(0, 100);
   window.SetProgressPosition(0);
-  std::unique_ptr<char[]> buffer;
-  try {
-    buffer = std::make_unique_for_overwrite<char[]>(kCopyBlockSize);
-  } catch (const std::bad_alloc&) {
-    window.SetStatus(messages::kOutOfMemory, kColourRed);
-    return Verification::kMismatch;
-  }
+  const std::unique_ptr<char[]> buffer = AllocateCopyBlock(window);
+  if (!buffer) return Verification::kMismatch;
   ReadBack reader(window, buffer.get(),
                   static_cast<double>(copy.mpg.bytes) + static_cast<double>(copy.ssx.bytes));
   Verification result = reader.Check(copy.mpg);
