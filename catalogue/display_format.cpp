@@ -1,6 +1,8 @@
 // The catalogue's display formats.
 #include "catalogue/display_format.h"
 
+#include "ui/text/sjis_literals.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -8,11 +10,11 @@ namespace capsdub {
 namespace {
 
 constexpr const char* kWeekdays[7] = {
-    "\x93\xfa", "\x8c\x8e", "\x89\xce", "\x90\x85", "\x96\xd8", "\x8b\xe0", "\x93y",
-};                                     // 日 月 火 水 木 金 土
-constexpr char kYear[] = "\x94N";      // 年
-constexpr char kMonth[] = "\x8c\x8e";  // 月
-constexpr char kDay[] = "\x93\xfa";    // 日
+    "日", "月", "火", "水", "木", "金", "土",
+};
+constexpr char kYear[] = "年";
+constexpr char kMonth[] = "月";
+constexpr char kDay[] = "日";
 
 }  // namespace
 

@@ -9,27 +9,18 @@
 
 #include "platform/clock.h"
 #include "ui/text/sjis.h"
+#include "ui/text/sjis_literals.h"
 #include "ui/text/text_utils.h"
 
 namespace capsdub {
 namespace {
 
 // Status-line texts (Shift-JIS).
-constexpr char kTapeMissing[] =  // ReelKeeper DBデータが見つかりません。
-    "ReelKeeper DB\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82"
-    "\xb9\x82\xf1\x81\x42";
-constexpr char kTapeLocked[] =  // ReelKeeper DBデータが使用されていて、見ることができません。
-    "ReelKeeper DB\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8e\x67\x97\x70\x82\xb3\x82\xea\x82\xc4\x82"
-    "\xa2\x82\xc4\x81\x41\x8c\xa9\x82\xe9\x82\xb1\x82\xc6\x82\xaa\x82\xc5\x82\xab\x82\xdc\x82"
-    "\xb9\x82\xf1\x81\x42";
-constexpr char kCabinetMissing[] =  // ReelKeeper TapeLibデータが見つかりません。
-    "ReelKeeper TapeLib\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc"
-    "\x82\xb9\x82\xf1\x81\x42";
-constexpr char
-    kCabinetLocked[] =  // ReelKeeper TapeLibデータが使用されていて、見ることができません。
-    "ReelKeeper TapeLib\x83\x66\x81\x5b\x83\x5e\x82\xaa\x8e\x67\x97\x70\x82\xb3\x82\xea\x82\xc4"
-    "\x82\xa2\x82\xc4\x81\x41\x8c\xa9\x82\xe9\x82\xb1\x82\xc6\x82\xaa\x82\xc5\x82\xab\x82\xdc"
-    "\x82\xb9\x82\xf1\x81\x42";
+constexpr char kTapeMissing[] = "ReelKeeper DBデータが見つかりません。";
+constexpr char kTapeLocked[] = "ReelKeeper DBデータが使用されていて、見ることができません。";
+constexpr char kCabinetMissing[] = "ReelKeeper TapeLibデータが見つかりません。";
+constexpr char kCabinetLocked[] =
+    "ReelKeeper TapeLibデータが使用されていて、見ることができません。";
 
 constexpr std::size_t kMemoLengthOffset = 4096;
 constexpr std::size_t kMemoTextOffset = 4101;

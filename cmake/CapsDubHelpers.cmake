@@ -10,6 +10,21 @@ function(capsdub_add_test name)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
+# capsdub_shift_jis_texts(<target>...)
+# The targets' sources write their Japanese texts as they read, in UTF-8, and GCC turns every
+# narrow string and character literal into Shift-JIS (code page 932) bytes, as the program
+# keeps its texts. One compiler option instead of a message catalogue: each text stays where it
+# is used and is checked by eye, and a character that code page 932 lacks stops the build.
+# glibc's CP932 maps ASCII to itself (backslash and tilde too, not to yen and overline), so
+# paths, escapes and format strings are unchanged; hex escapes stay the bytes they name, and
+# u8"" and L"" literals are not touched. ui/text/sjis_literals.h checks the conversion at
+# compile time in each file that relies on it.
+function(capsdub_shift_jis_texts)
+  foreach(target IN LISTS ARGN)
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=CP932>)
+  endforeach()
+endfunction()
+
 # Adds every immediate subfolder of the current folder that has a CMakeLists.txt.
 function(capsdub_add_subfolders)
   file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}

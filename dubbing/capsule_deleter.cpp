@@ -3,12 +3,12 @@
 
 #include "kapbinding/kap_entries.h"
 #include "kapbinding/kap_error_text.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub {
 
 std::string StartErrorMessage(std::int32_t code) {
-  return std::string("Reel Keeper\x8bN\x93\xae\x83G\x83\x89\x81[ / ")  // Reel Keeper起動エラー /
-         + KapErrorText(code);
+  return std::string("Reel Keeper起動エラー / ") + KapErrorText(code);
 }
 
 std::string DeletionUnavailableMessage() {

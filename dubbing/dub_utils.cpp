@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "ui/text/sjis.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub {
 
@@ -21,17 +22,8 @@ struct Replacement {
   const char* to;
 };
 constexpr Replacement kReplacements[] = {
-    {'\\', "\x81\x8f"},  // ￥
-    {'/', "\x81\x5e"},   // ／
-    {':', "\x81\x46"},   // ：
-    {',', "\x81\x43"},   // ，
-    {';', "\x81\x47"},   // ；
-    {'*', "\x81\x96"},   // ＊
-    {'?', "\x81\x48"},   // ？
-    {'"', "\x81\x68"},   // ”
-    {'<', "\x81\x83"},   // ＜
-    {'>', "\x81\x84"},   // ＞
-    {'|', "\x81\x62"},   // ｜
+    {'\\', "￥"}, {'/', "／"}, {':', "："}, {',', "，"}, {';', "；"}, {'*', "＊"},
+    {'?', "？"},  {'"', "”"},  {'<', "＜"}, {'>', "＞"}, {'|', "｜"},
 };
 
 bool IsSeparator(char c) {

@@ -4,18 +4,13 @@
 #include <limits>
 
 #include "kapbinding/kap_error_text.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub {
 namespace {
 
-// "ビデオカプセルIDエラー(ID = "
-constexpr char kIdError[] =
-    "\x83r\x83"
-    "f\x83I\x83J\x83v\x83Z\x83\x8bID\x83G\x83\x89\x81[(ID = ";
-// "ビデオカプセル削除エラー / "
-constexpr char kDeleteError[] =
-    "\x83r\x83"
-    "f\x83I\x83J\x83v\x83Z\x83\x8b\x8d\xed\x8f\x9c\x83G\x83\x89\x81[ / ";
+constexpr char kIdError[] = "ビデオカプセルIDエラー(ID = ";
+constexpr char kDeleteError[] = "ビデオカプセル削除エラー / ";
 
 }  // namespace
 

@@ -1,71 +1,32 @@
 // The dubbing code's status and message texts (Shift-JIS).
 #pragma once
 
+#include "ui/text/sjis_literals.h"
+
 namespace capsdub::messages {
 
-inline constexpr char kDubbing[] = "\x83_\x83r\x83\x93\x83O\x92\x86...";  // ダビング中...
-inline constexpr char kOutOfMemory[] =  // メモリーが足りないので中止します.
-    "\x83\x81\x83\x82\x83\x8a\x81[\x82\xaa\x91\xab\x82\xe8\x82\xc8\x82\xa2\x82\xcc\x82\xc5\x92"
-    "\x86\x8e~\x82\xb5\x82\xdc\x82\xb7.";
-inline constexpr char kNotFound[] =  // が見つかりません.
-    "\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1.";
-inline constexpr char kCannotOpen[] =  // を開けません.
-    "\x82\xf0\x8aJ\x82\xaf\x82\xdc\x82\xb9\x82\xf1.";
-inline constexpr char kShortened[] =  // が短くなりました.
-    "\x82\xaa\x92Z\x82\xad\x82\xc8\x82\xe8\x82\xdc\x82\xb5\x82\xbd.";
-inline constexpr char kDubStopped[] =
-    "\x83_\x83r\x83\x93\x83O\x92\x86\x92"
-    "f.";  // ダビング中断.
-inline constexpr char kDubFinished[] = "\x83_\x83r\x83\x93\x83O\x8fI\x97\xb9.";  // ダビング終了.
-inline constexpr char kAlreadyDubbed[] =  // はダビング済みです.
-    "\x82\xcd\x83_\x83r\x83\x93\x83O\x8d\xcf\x82\xdd\x82\xc5\x82\xb7.";
-inline constexpr char kHostDataMissing[] =  // ReelKeeperデータが見つかりません。
-    "ReelKeeper\x83"
-    "f\x81[\x83^\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1"
-    "\x81"
-    "B";
-inline constexpr char kHostDataBusy[] =  // ReelKeeperデータが使用されていて、見ることができません。
-    "ReelKeeper\x83"
-    "f\x81[\x83^\x82\xaa\x8eg\x97p\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xc4\x81"
-    "A\x8c\xa9\x82\xe9\x82\xb1\x82\xc6\x82\xaa\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81"
-    "B";
-// ディスクの残り容量がビデオのサイズより小さいです。 CR LF ディスクの残り容量を増やしてください。
+inline constexpr char kDubbing[] = "ダビング中...";
+inline constexpr char kOutOfMemory[] = "メモリーが足りないので中止します.";
+inline constexpr char kNotFound[] = "が見つかりません.";
+inline constexpr char kCannotOpen[] = "を開けません.";
+inline constexpr char kShortened[] = "が短くなりました.";
+inline constexpr char kDubStopped[] = "ダビング中断.";
+inline constexpr char kDubFinished[] = "ダビング終了.";
+inline constexpr char kAlreadyDubbed[] = "はダビング済みです.";
+inline constexpr char kHostDataMissing[] = "ReelKeeperデータが見つかりません。";
+inline constexpr char kHostDataBusy[] = "ReelKeeperデータが使用されていて、見ることができません。";
 inline constexpr char kDiskTooSmall[] =
-    "\x83"
-    "f\x83"
-    "B\x83X\x83N\x82\xcc\x8e"
-    "c\x82\xe8\x97"
-    "e\x97\xca\x82\xaa\x83r\x83"
-    "f\x83I"
-    "\x82\xcc\x83T\x83"
-    "C\x83Y\x82\xe6\x82\xe8\x8f\xac\x82\xb3\x82\xa2\x82\xc5\x82\xb7\x81"
-    "B"
-    "\r\n"
-    "\x83"
-    "f\x83"
-    "B\x83X\x83N\x82\xcc\x8e"
-    "c\x82\xe8\x97"
-    "e\x97\xca\x82\xf0\x91\x9d\x82\xe2"
-    "\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81"
-    "B";
-inline constexpr char kSizeError[] =  // "ダビングサイズエラー "
-    "\x83_\x83r\x83\x93\x83O\x83T\x83"
-    "C\x83Y\x83G\x83\x89\x81[ ";
-inline constexpr char kVerifying[] =  // ダビング検証中...
-    "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x92\x86...";
-inline constexpr char kVerified[] =  // ダビング検証終了.
-    "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x8fI\x97\xb9.";
-inline constexpr char kVerifyStopped[] =  // ダビング検証中断.
-    "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x92\x86\x92"
-    "f.";
-inline constexpr char kVerifyError[] =  // "ダビング検証エラー "
-    "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x83G\x83\x89\x81[ ";
-inline constexpr char kSizeOriginal[] = "\x8c\xb3 ";           // "元 "
-inline constexpr char kSizeResult[] = " > \x8c\x8b\x89\xca ";  // " > 結果 "
-inline constexpr char kChooseSaveFolder[] =  // 保存先のフォルダーを選択してください.
-    "\x95\xdb\x91\xb6\x90\xe6\x82\xcc\x83t\x83H\x83\x8b\x83_\x81[\x82\xf0\x91I\x91\xf0\x82\xb5"
-    "\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2.";
-inline constexpr char kPauseCaption[] = "\x88\xea\x8e\x9e\x92\xe2\x8e~";  // 一時停止
-inline constexpr char kResumeCaption[] = " \x8d\xc4 \x8aJ ";              // " 再 開 "
+    "ディスクの残り容量がビデオのサイズより小さいです。\r\n"
+    "ディスクの残り容量を増やしてください。";
+inline constexpr char kSizeError[] = "ダビングサイズエラー ";
+inline constexpr char kVerifying[] = "ダビング検証中...";
+inline constexpr char kVerified[] = "ダビング検証終了.";
+inline constexpr char kVerifyStopped[] = "ダビング検証中断.";
+inline constexpr char kVerifyError[] = "ダビング検証エラー ";
+inline constexpr char kSizeOriginal[] = "元 ";
+inline constexpr char kSizeResult[] = " > 結果 ";
+inline constexpr char kChooseSaveFolder[] = "保存先のフォルダーを選択してください.";
+inline constexpr char kPauseCaption[] = "一時停止";
+inline constexpr char kResumeCaption[] = " 再 開 ";
 
 }  // namespace capsdub::messages

@@ -9,6 +9,7 @@
 #include "kap/channel_aliases.h"
 #include "kap/host_records.h"
 #include "kap/kap_time.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub::kap {
 namespace {
@@ -35,8 +36,8 @@ std::int32_t ModeToHost(std::uint16_t mode) {
 // "<month>月<day>日<hour>時<minute, two digits>分 <channel name>"
 std::string CapsuleNameFor(const KapTime& start, const std::string& channel_name) {
   char prefix[64];
-  std::snprintf(prefix, sizeof(prefix), "%d\x8c\x8e%d\x93\xfa%d\x8e\x9e%02d\x95\xaa ", start.month,
-                start.day, start.hour, start.minute);
+  std::snprintf(prefix, sizeof(prefix), "%d月%d日%d時%02d分 ", start.month, start.day, start.hour,
+                start.minute);
   return prefix + channel_name;
 }
 

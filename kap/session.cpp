@@ -7,6 +7,7 @@
 
 #include "kap/host/chdb.h"
 #include "kap/host/rkdb.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub::kap {
 namespace {
@@ -22,9 +23,7 @@ constexpr char kLibraryFileName[] = "\\KAP.dll";
 constexpr std::int32_t kOpsWindowMode = 5;
 constexpr std::int32_t kNotifyWindowMode = 0;
 
-// "不明なチャンネル"
-constexpr char kUnknownChannelName[] =
-    "\x95\x73\x96\xbe\x82\xc8\x83\x60\x83\x83\x83\x93\x83\x6c\x83\x8b";
+constexpr char kUnknownChannelName[] = "不明なチャンネル";
 
 LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message != kRvcrBroadcastMessage) return DefWindowProcW(window, message, wparam, lparam);

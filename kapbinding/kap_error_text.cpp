@@ -1,52 +1,40 @@
 // Result-code texts of KAP.dll as CapsDub shows them.
 #include "kapbinding/kap_error_text.h"
 
+#include "ui/text/sjis_literals.h"
+
 namespace capsdub {
 
 std::string KapErrorText(std::int32_t code) {
   switch (code) {
-    case -1:  // 構造体のバージョンが違う
-      return "\x8d\x5c\x91\xa2\x91\xcc\x82\xcc\x83o\x81[\x83W\x83\x87\x83\x93\x82\xaa\x88\xe1"
-             "\x82\xa4";
-    case -2:  // これ以上情報はない
-      return "\x82\xb1\x82\xea\x88\xc8\x8f\xe3\x8f\xee\x95\xf1\x82\xcd\x82\xc8\x82\xa2";
-    case -4:  // 予約できる数の上限を超えた
-      return "\x97\x5c\x96\xf1\x82\xc5\x82\xab\x82\xe9\x90\x94\x82\xcc\x8f\xe3\x8c\xc0\x82\xf0"
-             "\x92\xb4\x82\xa6\x82\xbd";
-    case -5:  // 同じ名前の予約・録画済の物がすでにある
-      return "\x93\xaf\x82\xb6\x96\xbc\x91O\x82\xcc\x97\x5c\x96\xf1\x81"
-             "E\x98^\x89\xe6\x8d\xcf\x82\xcc\x95\xa8\x82\xaa\x82\xb7\x82\xc5\x82\xc9\x82\xa0"
-             "\x82\xe9";
-    case -6:  // 予約のためのディスクスペースが無い
-      return "\x97\x5c\x96\xf1\x82\xcc\x82\xbd\x82\xdf\x82\xcc\x83"
-             "f\x83"
-             "B\x83X\x83N\x83X\x83y\x81[\x83X\x82\xaa\x96\xb3\x82\xa2";
-    case -7:  // 予約が重なっている
-      return "\x97\x5c\x96\xf1\x82\xaa\x8f"
-             "d\x82\xc8\x82\xc1\x82\xc4\x82\xa2\x82\xe9";
-    case -8:  // 予約のパラメータがおかしい
-      return "\x97\x5c\x96\xf1\x82\xcc\x83p\x83\x89\x83\x81\x81[\x83^\x82\xaa\x82\xa8\x82\xa9"
-             "\x82\xb5\x82\xa2";
-    case -9:  // 指定したIDの物は存在しない
-      return "\x8ew\x92\xe8\x82\xb5\x82\xbdID\x82\xcc\x95\xa8\x82\xcd\x91\xb6\x8d\xdd\x82\xb5"
-             "\x82\xc8\x82\xa2";
-    case -10:  // 指定した録画モードは存在しない
-      return "\x8ew\x92\xe8\x82\xb5\x82\xbd\x98^\x89\xe6\x83\x82\x81[\x83h\x82\xcd\x91\xb6\x8d"
-             "\xdd\x82\xb5\x82\xc8\x82\xa2";
-    case -11:  // 指定した予約は近すぎて受け付けられない
-      return "\x8ew\x92\xe8\x82\xb5\x82\xbd\x97\x5c\x96\xf1\x82\xcd\x8b\xdf\x82\xb7\x82\xac\x82"
-             "\xc4\x8e\xf3\x82\xaf\x95t\x82\xaf\x82\xe7\x82\xea\x82\xc8\x82\xa2";
-    case -20:  // 他の誰かが使用中でAPIをOpenできない
-      return "\x91\xbc\x82\xcc\x92N\x82\xa9\x82\xaa\x8eg\x97p\x92\x86\x82\xc5"
-             "API\x82\xf0Open\x82\xc5\x82\xab\x82\xc8\x82\xa2";
-    case -21:  // 使用中、消去禁止、またはリストに (the library's text ends there)
-      return "\x8eg\x97p\x92\x86\x81"
-             "A\x8f\xc1\x8b\x8e\x8b\xd6\x8e~\x81"
-             "A\x82\xdc\x82\xbd\x82\xcd\x83\x8a\x83X\x83g\x82\xc9";
-    case -100:  // APIをLoadLibrary()できなかった
-      return "API\x82\xf0LoadLibrary()\x82\xc5\x82\xab\x82\xc8\x82\xa9\x82\xc1\x82\xbd";
-    default:  // 不明
-      return "\x95s\x96\xbe";
+    case -1:
+      return "構造体のバージョンが違う";
+    case -2:
+      return "これ以上情報はない";
+    case -4:
+      return "予約できる数の上限を超えた";
+    case -5:
+      return "同じ名前の予約・録画済の物がすでにある";
+    case -6:
+      return "予約のためのディスクスペースが無い";
+    case -7:
+      return "予約が重なっている";
+    case -8:
+      return "予約のパラメータがおかしい";
+    case -9:
+      return "指定したIDの物は存在しない";
+    case -10:
+      return "指定した録画モードは存在しない";
+    case -11:
+      return "指定した予約は近すぎて受け付けられない";
+    case -20:
+      return "他の誰かが使用中でAPIをOpenできない";
+    case -21:  // the library's text ends there
+      return "使用中、消去禁止、またはリストに";
+    case -100:
+      return "APIをLoadLibrary()できなかった";
+    default:
+      return "不明";
   }
 }
 

@@ -13,13 +13,14 @@
 #include "platform/files.h"
 #include "ui/grid/selection_status.h"
 #include "ui/message_box.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub::ui {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TForm1";
 constexpr wchar_t kTitle[] = L"カプスダブ";
-constexpr char kTitleSjis[] = "\x83J\x83v\x83X\x83_\x83u";  // カプスダブ
+constexpr char kTitleSjis[] = "カプスダブ";
 constexpr UINT kActivateMessage = WM_APP + 1;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kSplitterSubclass = 2;

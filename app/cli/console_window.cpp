@@ -20,6 +20,7 @@
 #include "dubbing/dub_utils.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub::cli {
 namespace {
@@ -154,7 +155,7 @@ void ConsoleWindow::CapsuleChecked(const CatalogueRow& row, const DubCheck& chec
 }
 
 std::string ConsoleWindow::ApplicationTitle() const {
-  return "\x83J\x83v\x83X\x83_\x83u";  // カプスダブ
+  return "カプスダブ";
 }
 
 void ConsoleWindow::ShowInformation(std::string_view text, std::string_view) {

@@ -11,6 +11,7 @@
 #include "catalogue/scan.h"
 #include "platform/codepage.h"
 #include "ui/text/sjis.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub::cli {
 namespace {
@@ -23,16 +24,7 @@ constexpr char kUsage[] =
 
 // Column titles (Shift-JIS).
 constexpr const char* kTitles[] = {
-    "\x94\xd4\x8d\x86",  // 番号
-    "\x83^\x83"
-    "C\x83g\x83\x8b",  // タイトル
-    "\x83T\x83"
-    "C\x83Y(K\x83o\x83"
-    "C\x83g)",                             // サイズ(Kバイト)
-    "\x98^\x89\xe6\x93\xfa\x8e\x9e",       // 録画日時
-    "\x83`\x83\x83\x83\x93\x83l\x83\x8b",  // チャンネル
-    "\x83L\x83\x83\x83r\x83l\x83"
-    "b\x83g",  // キャビネット
+    "番号", "タイトル", "サイズ(Kバイト)", "録画日時", "チャンネル", "キャビネット",
 };
 constexpr std::size_t kTitleColumns = 40;  // longer titles are cut for the table
 constexpr std::size_t kChannelColumns = 24;

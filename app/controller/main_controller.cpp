@@ -9,13 +9,12 @@
 #include "dubbing/dubbing_job.h"
 #include "dubbing/kap_capsule_deleter.h"
 #include "kapbinding/kap_library.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub {
 namespace {
 
-constexpr char kLoadingText[] =  // ビデオ一覧の取得中...
-    "\x83r\x83"
-    "f\x83I\x88\xea\x97\x97\x82\xcc\x8e\xe6\x93\xbe\x92\x86...";
+constexpr char kLoadingText[] = "ビデオ一覧の取得中...";
 
 class DllKapAccess : public KapAccess {
  public:

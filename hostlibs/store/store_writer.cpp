@@ -7,6 +7,7 @@
 #include "hostlibs/store/tape_record.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub::hoststore {
 namespace {
@@ -48,45 +49,12 @@ void WriteMediaSettings(std::string_view host, const MediaSettings& media) {
 
 std::vector<Channel> SampleChannels() {
   return {
-      {1, 11, 0, "\x82m\x82g\x82j\x91\x8d\x8d\x87",  // ＮＨＫ総合
-       "\x82m\x82g\x82j,NHK,\x91\x8d\x8d\x87"},      // ＮＨＫ,NHK,総合
-      {3, 21, 0, "\x82m\x82g\x82j\x8b\xb3\x88\xe7",  // ＮＨＫ教育
-       "\x8b\xb3\x88\xe7\x83"
-       "e\x83\x8c\x83r,ETV"},  // 教育テレビ,ETV
-      {4, 41, 0,
-       "\x93\xfa\x96{\x83"
-       "e\x83\x8c\x83r",  // 日本テレビ
-       "\x93\xfa\x83"
-       "e\x83\x8c,NTV"},  // 日テレ,NTV
-      {6, 61, 0,
-       "\x82s\x82"
-       "a\x82r",  // ＴＢＳ
-       "TBS"},
-      {8, 81, 0,
-       "\x83t\x83W\x83"
-       "e\x83\x8c\x83r",  // フジテレビ
-       "\x83t\x83W,CX"},  // フジ,CX
-      {10, 51, 0,
-       "\x83"
-       "e\x83\x8c\x83r\x92\xa9\x93\xfa",  // テレビ朝日
-       "\x83"
-       "e\x83\x8c\x92\xa9,EX"},  // テレ朝,EX
-      {12, 71, 0,
-       "\x83"
-       "e\x83\x8c\x83r\x93\x8c\x8b\x9e",  // テレビ東京
-       "\x83"
-       "e\x83\x8c\x93\x8c,TX"},  // テレ東,TX
-      {101, 101, 0,
-       "\x82m\x82g\x82j \x82"
-       "a\x82r\x82P",  // ＮＨＫ ＢＳ１
-       "BS1,NHK BS1"},
-      {102, 102, 0,
-       "\x82m\x82g\x82j \x82"
-       "a\x82r\x82Q",  // ＮＨＫ ＢＳ２
-       "BS2,NHK BS2"},
-      {103, 103, 0, "\x8aO\x95\x94\x93\xfc\x97\xcd", ""},  // 外部入力
-      {16, 16, 1, "\x95\xfa\x91\x97\x91\xe5\x8aw",         // 放送大学
-       "\x95\xfa\x91\x97\x91\xe5\x8aw"},
+      {1, 11, 0, "ＮＨＫ総合", "ＮＨＫ,NHK,総合"},   {3, 21, 0, "ＮＨＫ教育", "教育テレビ,ETV"},
+      {4, 41, 0, "日本テレビ", "日テレ,NTV"},        {6, 61, 0, "ＴＢＳ", "TBS"},
+      {8, 81, 0, "フジテレビ", "フジ,CX"},           {10, 51, 0, "テレビ朝日", "テレ朝,EX"},
+      {12, 71, 0, "テレビ東京", "テレ東,TX"},        {101, 101, 0, "ＮＨＫ ＢＳ１", "BS1,NHK BS1"},
+      {102, 102, 0, "ＮＨＫ ＢＳ２", "BS2,NHK BS2"}, {103, 103, 0, "外部入力", ""},
+      {16, 16, 1, "放送大学", "放送大学"},
   };
 }
 
@@ -151,8 +119,7 @@ std::vector<Reservation> AddSampleReservations(std::string_view host,
     r.disk_area = true;
 
     const TapeExtras extras{1, r.channel, 1, 0, 54u * 60000u};
-    std::string record = NewTapeRecord(next_id, "\x97\x5c\x96\xf1 " + std::to_string(i + 1),
-                                       r.start, extras);  // 予約
+    std::string record = NewTapeRecord(next_id, "予約 " + std::to_string(i + 1), r.start, extras);
     SetChannelName(record, r.channel_name);
     tape += record;
     const std::string ext_folder = WithTrailingBackslash(host) + "RKDB\\TapeExt";

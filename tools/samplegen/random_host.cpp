@@ -9,6 +9,7 @@
 
 #include "tools/samplegen/sample_host.h"
 #include "tools/samplegen/sample_words.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub::samplegen {
 namespace {
@@ -100,9 +101,9 @@ std::string Title(Random& random) {
     title += random.Pick(words::kEpisodes);
   }
   if (random.OneIn(3)) {
-    title += "\x81\x75";  // 「
+    title += "「";
     title += random.Pick(words::kSubtitles);
-    title += "\x81\x76";  // 」
+    title += "」";
   }
   return title;
 }

@@ -1,138 +1,58 @@
 // Japanese word lists of the sample host: channel names, programme titles, memos and cabinet
-// names, as Shift-JIS bytes (the readable text in the trailing comments).
+// names (Shift-JIS).
 #pragma once
+
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub::samplegen::words {
 
 constexpr const char* kChannels[] = {
-    "\x82m\x82g\x82j\x91\x8d\x8d\x87",  // ＮＨＫ総合
-    "\x82m\x82g\x82j\x8b\xb3\x88\xe7",  // ＮＨＫ教育
-    "\x93\xfa\x96{\x83"
-    "e\x83\x8c\x83r",  // 日本テレビ
-    "\x82s\x82"
-    "a\x82r",  // ＴＢＳ
-    "\x83t\x83W\x83"
-    "e\x83\x8c\x83r",  // フジテレビ
-    "\x83"
-    "e\x83\x8c\x83r\x92\xa9\x93\xfa",  // テレビ朝日
-    "\x83"
-    "e\x83\x8c\x83r\x93\x8c\x8b\x9e",  // テレビ東京
-    "\x82m\x82g\x82j \x82"
-    "a\x82r\x82P",  // ＮＨＫ ＢＳ１
-    "\x82m\x82g\x82j \x82"
-    "a\x82r\x82Q",                // ＮＨＫ ＢＳ２
-    "\x82v\x82n\x82v\x82n\x82v",  // ＷＯＷＯＷ
-    "\x93\x8c\x8b\x9e\x82l\x82w\x83"
-    "e\x83\x8c\x83r",  // 東京ＭＸテレビ
-    "\x83"
-    "e\x83\x8c\x83r\x90_\x93\xde\x90\xec",  // テレビ神奈川
-    "\xc3\xda\xcb\xde\x8d\xe9\x8b\xca",     // ﾃﾚﾋﾞ埼玉
-    "\x82"
-    "a\x82r\x93\xfa\x83"
-    "e\x83\x8c",  // ＢＳ日テレ
+    "ＮＨＫ総合",     "ＮＨＫ教育",   "日本テレビ",    "ＴＢＳ",        "フジテレビ",
+    "テレビ朝日",     "テレビ東京",   "ＮＨＫ ＢＳ１", "ＮＨＫ ＢＳ２", "ＷＯＷＯＷ",
+    "東京ＭＸテレビ", "テレビ神奈川", "ﾃﾚﾋﾞ埼玉",      "ＢＳ日テレ",
 };
 constexpr const char* kSeries[] = {
-    "\x8fT\x8a\xa7\x83\\\x83t\x83g\x83"
-    "E\x83"
-    "F\x83"
-    "A\x92T\x96K",                                            // 週刊ソフトウェア探訪
-    "\x90[\x96\xe9\x82\xcc\x97\xbf\x97\x9d\x8b\xb3\x8e\xba",  // 深夜の料理教室
-    "\x8a"
-    "C\x95\xd3\x82\xcc\x95\xa8\x8c\xea",   // 海辺の物語
-    "\x8eR\x82\xcc\x89\xb9\x8ay\x89\xef",  // 山の音楽会
-    "\x90\xa2\x8a"
-    "E\x82\xcc\x8e\xd4\x91\x8b\x8eU\x95\xe0",  // 世界の車窓散歩
-    "\x96\xbc\x8b\xc8\x83"
-    "A\x83\x8b\x83o\x83\x80\x91I",           // 名曲アルバム選
-    "\x89\xc8\x8aw\x82\xcc\x94\xe0",         // 科学の扉
-    "\x93\xfa\x97j\x94\xfc\x8fp\x8bI\x8ds",  // 日曜美術紀行
-    "\x83h\x83\x89\x83}\x81u\x90\xc2\x82\xa2\x95\\\x8e"
-    "D\x81v",  // ドラマ「青い表札」
-    "\x83"
-    "A\x83j\x83\x81\x81u\x89"
-    "F\x92\x88\x92T\x8c\x9f\x91\xe0\x81v",  // アニメ「宇宙探検隊」
-    "\x89"
-    "f\x89\xe6\x81u\x8e\xb5\x82\xc2\x82\xcc\x8d`\x81v",  // 映画「七つの港」
-    "\x83N\x83"
-    "C\x83Y\x81I\x89\xbd\x82\xc5\x82\xe0\x88\xea\x94\xd4\x81H",  // クイズ！何でも一番？
-    "\x83j\x83\x85\x81[\x83X/\x93V\x8b"
-    "C",  // ニュース/天気
-    "\x83X\x83|\x81[\x83"
-    "c\x92\x86\x8cp\x81"
-    "F\x83v\x83\x8d\x96\xec\x8b\x85",  // スポーツ中継：プロ野球
-    "F1\x83O\x83\x89\x83\x93\x83v\x83\x8a \x83n\x83"
-    "C\x83\x89\x83"
-    "C\x83g",                        // F1グランプリ ハイライト
-    "\xb1\xc6\xd2\x8c\x80\x8f\xea",  // ｱﾆﾒ劇場
-    "\x89\xb9\x8ay\x94\xd4\x91g \x82"
-    "b\x82"
-    "c\x82s\x82u",  // 音楽番組 ＣＤＴＶ
-    "\x97\xb7\x82\xcc\x8e\xe8\x92\x9f \x81`\x96k\x8a"
-    "C\x93\xb9\x95\xd2\x81`",                    // 旅の手帖 ～北海道編～
-    "\x8f\xab\x8a\xfb\x82\xcc\x8e\x9e\x8a\xd4",  // 将棋の時間
-    "\x82\xb1\x82\xc7\x82\xe0\x8c\x80\x8f\xea \"\x83h\x83\x8c\x83~\x82\xcc\x90X\"",  // こども劇場
-                                                                                     // "ドレミの森"
+    "週刊ソフトウェア探訪",
+    "深夜の料理教室",
+    "海辺の物語",
+    "山の音楽会",
+    "世界の車窓散歩",
+    "名曲アルバム選",
+    "科学の扉",
+    "日曜美術紀行",
+    "ドラマ「青い表札」",
+    "アニメ「宇宙探検隊」",
+    "映画「七つの港」",
+    "クイズ！何でも一番？",
+    "ニュース/天気",
+    "スポーツ中継：プロ野球",
+    "F1グランプリ ハイライト",
+    "ｱﾆﾒ劇場",
+    "音楽番組 ＣＤＴＶ",
+    "旅の手帖 ～北海道編～",
+    "将棋の時間",
+    "こども劇場 \"ドレミの森\"",  // こども劇場
+                                  // "ドレミの森"
 };
 constexpr const char* kEpisodes[] = {
-    "\x91\xe6"
-    "1\x98"
-    "b",  // 第1話
-    "\x91\xe6"
-    "12\x98"
-    "b",                   // 第12話
-    "\x81i\x8d\xc4\x81j",  // （再）
-    "\x81\x94"
-    "25",                        // ＃25
-    "\x91O\x95\xd2",             // 前編
-    "\x8c\xe3\x95\xd2",          // 後編
-    "\x8d\xc5\x8fI\x89\xf1",     // 最終回
-    "\x93\xc1\x95\xca\x95\xd2",  // 特別編
+    "第1話", "第12話", "（再）", "＃25", "前編", "後編", "最終回", "特別編",
 };
 constexpr const char* kSubtitles[] = {
-    "\x97\xb7\x97\xa7\x82\xbf",                            // 旅立ち
-    "\x96\xf1\x91\xa9\x82\xcc\x8f\xea\x8f\x8a",            // 約束の場所
-    "\x89J\x82\xcc\x93\xfa\x82\xcc\x96K\x96\xe2\x8e\xd2",  // 雨の日の訪問者
-    "\x94\xe9\x96\xa7\x82\xcc\x92n\x90}",                  // 秘密の地図
-    "\x83\\\x81[\x83X\x82\xcc\x96\xa1",                    // ソースの味
-    "\x95\\\x82\xc6\x97\xa0",                              // 表と裏
-    "\x8f\\\x94N\x96\xda\x82\xcc\x8e\xe8\x8e\x86",         // 十年目の手紙
-    "\x8d`\x82\xcc\x93\x94\x82\xe8",                       // 港の灯り
+    "旅立ち",     "約束の場所", "雨の日の訪問者", "秘密の地図",
+    "ソースの味", "表と裏",     "十年目の手紙",   "港の灯り",
 };
 constexpr const char* kMemos[] = {
-    "\x98^\x89\xe6\x97\\\x96\xf1\x82\xe6\x82\xe8\x8e\xa9\x93\xae\x98^\x89\xe6",  // 録画予約より自動録画
-    "\x82"
-    "b\x82l\x83J\x83"
-    "b\x83g\x8d\xcf\x82\xdd",  // ＣＭカット済み
-    "\x8d\xc4\x95\xfa\x91\x97\x95\xaa\x81"
-    "B\x89\xb9\x90\xba\x82\xcd\x93\xf1\x83\x96\x8d\x91\x8c\xea\x81"
-    "B",  // 再放送分。音声は二ヶ国語。
-    "\x8fo\x89\x89\x81"
-    "F\x8eR\x93"
-    "c\x91\xbe\x98Y\r\n\x89\xf0\x90\xe0\x81"
-    "F\x97\xe9\x96\xd8\x89\xd4\x8eq",  // 出演：山田太郎⏎解説：鈴木花子
-    "\x93r\x92\x86\x82\xc5\x93"
-    "d\x94g\x8f\xe1\x8aQ\x82\xa0\x82\xe8\x81i\x96\xf1\x82R\x82O\x95"
-    "b\x81j",  // 途中で電波障害あり（約３０秒）
-    "\x95\xdb\x91\xb6\x94\xc5\x81"
-    "B\x82"
-    "c\x82u\x82"
-    "c\x82\xc9\x8f\xc4\x82\xad\x97\\\x92\xe8",  // 保存版。ＤＶＤに焼く予定
+    "録画予約より自動録画",
+    "ＣＭカット済み",
+    "再放送分。音声は二ヶ国語。",
+    "出演：山田太郎\r\n"
+    "解説：鈴木花子",  // 出演：山田太郎⏎解説：鈴木花子
+    "途中で電波障害あり（約３０秒）",
+    "保存版。ＤＶＤに焼く予定",
 };
 constexpr const char* kCabinetNames[] = {
-    "\x83h\x83\x89\x83}",  // ドラマ
-    "\x83"
-    "A\x83j\x83\x81",  // アニメ
-    "\x89"
-    "f\x89\xe6",                                             // 映画
-    "\x83h\x83L\x83\x85\x83\x81\x83\x93\x83^\x83\x8a\x81[",  // ドキュメンタリー
-    "\x89\xb9\x8ay",                                         // 音楽
-    "\x83X\x83|\x81[\x83"
-    "c",  // スポーツ
-    "\x83j\x83\x85\x81[\x83X\x81"
-    "E\x95\xf1\x93\xb9",                      // ニュース・報道
-    "\x82\xb1\x82\xc7\x82\xe0\x94\xd4\x91g",  // こども番組
-    "\x95\xdb\x91\xb6\x97p",                  // 保存用
-    "\x96\xa2\x90\xae\x97\x9d",               // 未整理
+    "ドラマ",   "アニメ",         "映画",       "ドキュメンタリー", "音楽",
+    "スポーツ", "ニュース・報道", "こども番組", "保存用",           "未整理",
 };
 
 }  // namespace capsdub::samplegen::words

@@ -6,21 +6,14 @@
 #include "dubbing/dub_utils.h"
 #include "platform/files.h"
 #include "platform/locale.h"
+#include "ui/text/sjis_literals.h"
 
 namespace capsdub {
 namespace {
 
-constexpr char kSelected[] =  // 選択サイズ :
-    "\x91I\x91\xf0\x83T\x83"
-    "C\x83Y : ";
-constexpr char kKBytes[] =  // Kバイト
-    "K\x83o\x83"
-    "C\x83g";
-constexpr char kFree[] =  //  / ディスク残量:
-    " / \x83"
-    "f\x83"
-    "B\x83X\x83N\x8e"
-    "c\x97\xca: ";
+constexpr char kSelected[] = "選択サイズ : ";
+constexpr char kKBytes[] = "Kバイト";
+constexpr char kFree[] = " / ディスク残量: ";
 
 }  // namespace
 
