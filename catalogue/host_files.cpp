@@ -93,28 +93,17 @@ std::optional<int> ParseIntegerText(std::string_view text) {
   return value;
 }
 
-std::string WithTrailingSeparator(std::string_view folder) {
-  std::string result(folder);
-  if (result.empty()) return result;
-  // The last character decides, stepping over double-byte characters.
-  std::size_t last = 0;
-  for (std::size_t i = 0; i < result.size(); i += CharLengthAt(result, i)) last = i;
-  const bool single = CharLengthAt(result, last) == 1;
-  if (!(single && (result[last] == '\\' || result[last] == '/'))) result += '\\';
-  return result;
-}
-
 std::string MediaFilePath(std::string_view host) {
-  return WithTrailingSeparator(host) + "RKDB\\RKDBMedia.SVD";
+  return WithTrailingBackslash(host) + "RKDB\\RKDBMedia.SVD";
 }
 std::string TapeDatabasePath(std::string_view host) {
-  return WithTrailingSeparator(host) + "RKDB\\RKDBTape.SVD";
+  return WithTrailingBackslash(host) + "RKDB\\RKDBTape.SVD";
 }
 std::string CabinetDatabasePath(std::string_view host) {
-  return WithTrailingSeparator(host) + "RKDB\\RKDBTapelib.SVD";
+  return WithTrailingBackslash(host) + "RKDB\\RKDBTapelib.SVD";
 }
 std::string CapsuleExtensionPath(std::string_view host, std::string_view number) {
-  return WithTrailingSeparator(host) + "RKDB\\TapeExt\\Tx" + std::string(number) + ".SVD";
+  return WithTrailingBackslash(host) + "RKDB\\TapeExt\\Tx" + std::string(number) + ".SVD";
 }
 
 std::optional<std::string> LineReader::Next() {

@@ -19,8 +19,6 @@ constexpr std::size_t kTapeRecordSize = 1024;
 constexpr std::size_t kTapeHeaderTailOffset = 752;
 constexpr std::size_t kMemoBlockSize = 6197;
 
-// The host folder with a trailing path separator.
-std::string WithTrailingSeparator(std::string_view folder);
 // Host folder + "RKDB\RKDBTape.SVD" and the other host files.
 std::string MediaFilePath(std::string_view host);
 std::string TapeDatabasePath(std::string_view host);

@@ -7,6 +7,7 @@
 #include "catalogue/host_files.h"
 #include "catalogue/sort.h"
 #include "platform/files.h"
+#include "ui/text/text_utils.h"
 
 namespace capsdub {
 namespace {
@@ -27,7 +28,7 @@ bool StartsWithDriveLetter(const std::string& path) {
 
 // The host folder made absolute, with a trailing separator.
 std::string AbsoluteHost(const std::string& host) {
-  if (StartsWithDriveLetter(host)) return WithTrailingSeparator(host);
+  if (StartsWithDriveLetter(host)) return WithTrailingBackslash(host);
   const std::string current = platform::CurrentDirectory();
   const auto separator = [](char c) { return c == '\\' || c == '/'; };
   if (!host.empty() && separator(host[0])) {
@@ -35,11 +36,11 @@ std::string AbsoluteHost(const std::string& host) {
     // network path or a POSIX path stays as it is.
     const bool network = host.size() >= 2 && separator(host[1]);
     if (!network && StartsWithDriveLetter(current)) {
-      return WithTrailingSeparator(current.substr(0, 2) + host);
+      return WithTrailingBackslash(current.substr(0, 2) + host);
     }
-    return WithTrailingSeparator(host);
+    return WithTrailingBackslash(host);
   }
-  return WithTrailingSeparator(WithTrailingSeparator(current) + host);
+  return WithTrailingBackslash(WithTrailingBackslash(current) + host);
 }
 
 // Total size of the capsule's files matching number + suffix on every medium, each medium

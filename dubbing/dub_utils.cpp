@@ -125,18 +125,6 @@ std::string WithoutTrailingSeparator(std::string_view folder) {
   return std::string(folder.substr(0, last));
 }
 
-std::string WithTrailingBackslash(std::string_view folder) {
-  std::string result(folder);
-  bool ends_in_separator = false;
-  for (std::size_t i = 0; i < result.size();) {
-    const std::size_t length = CharLengthAt(result, i);
-    ends_in_separator = length == 1 && (result[i] == '\\' || result[i] == '/');
-    i += length;
-  }
-  if (!ends_in_separator) result += '\\';
-  return result;
-}
-
 std::string FormatThousands(double value, std::string_view separator, std::size_t width) {
   const double rounded = std::round(value);
   std::string digits;

@@ -39,9 +39,6 @@ std::string ChangeExtension(std::string_view path, std::string_view extension);
 // The folder without its trailing separator ("D:\out\" -> "D:\out"); the root "D:\" and a
 // lone separator keep theirs.
 std::string WithoutTrailingSeparator(std::string_view folder);
-// The folder with a trailing backslash added unless its last character is one (or a "/"); a
-// 0x5C that ends a double-byte character does not count.
-std::string WithTrailingBackslash(std::string_view folder);
 
 // `value` rounded to a whole number (halves away from zero) with `separator` between groups
 // of three digits, right-aligned in at least `width` characters.

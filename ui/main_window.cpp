@@ -14,6 +14,7 @@
 #include "ui/grid/selection_status.h"
 #include "ui/message_box.h"
 #include "ui/text/sjis_literals.h"
+#include "ui/text/text_utils.h"
 
 namespace capsdub::ui {
 namespace {

@@ -28,6 +28,7 @@
 #include "ui/grid/catalogue_grid.h"
 #include "ui/grid/selection_status.h"
 #include "ui/main_window.h"
+#include "ui/text/text_utils.h"
 #include "ui/win32/handles.h"
 #include "ui/win32/window.h"
 
@@ -569,7 +570,7 @@ int main(int argc, char** argv) {
     if (i + 1 >= argc) Usage();
     const std::string value = argv[++i];
     if (arg == "--host") {
-      host = samplegen::WithTrailingBackslash(value);
+      host = WithTrailingBackslash(value);
     } else if (arg == "--generate") {
       generate = std::atoi(value.c_str());
     } else if (arg == "--repeat") {

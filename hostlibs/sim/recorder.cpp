@@ -10,6 +10,7 @@
 #include "hostlibs/store/tape_record.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "ui/text/text_utils.h"
 
 namespace capsdub::hostsim {
 
@@ -110,7 +111,7 @@ Status Recorder::WriteRecord(TapeFile& tape, std::size_t slot, const std::string
   }
   std::string data;
   if (tape.bytes.empty()) {
-    const std::string folder = hoststore::WithTrailingBackslash(host_) + "RKDB";
+    const std::string folder = WithTrailingBackslash(host_) + "RKDB";
     if (!platform::CreateFolders(folder)) return Fail(kIoError, "cannot create " + folder);
     for (std::size_t i = 0; i < kTapeHeaderRecords; ++i) {
       data += hoststore::NewHeaderRecord(static_cast<int>(i));
@@ -284,7 +285,7 @@ Status Recorder::CreateTape(std::string_view name, std::int32_t mode, std::int32
   while (new_id <= hoststore::kMaxCapsuleId && used.count(new_id) != 0) ++new_id;
   if (new_id > hoststore::kMaxCapsuleId) return Fail(kNoMoreReservations, "no capsule number left");
 
-  const std::string ext_folder = hoststore::WithTrailingBackslash(host_) + "RKDB\\TapeExt";
+  const std::string ext_folder = WithTrailingBackslash(host_) + "RKDB\\TapeExt";
   const std::string ext_path =
       hoststore::ExtensionPathOf(host_, hoststore::CapsuleNumberOf(new_id));
   if (!platform::CreateFolders(ext_folder) ||
@@ -310,7 +311,7 @@ Status Recorder::SetTapeMemo(std::int32_t id, std::string_view memo) {
   if (!old && platform::FileExists(path)) return Fail(kIoError, "cannot read " + path);
   const auto updated = hoststore::ExtensionWithMemo(old.value_or(""), memo);
   if (!updated) return Fail(kCorrupt, path + ": its segment lines run into the memo block");
-  const std::string folder = hoststore::WithTrailingBackslash(host_) + "RKDB\\TapeExt";
+  const std::string folder = WithTrailingBackslash(host_) + "RKDB\\TapeExt";
   if (!platform::CreateFolders(folder) || !ReplaceWholeFile(path, *updated)) {
     return Fail(kIoError, "cannot write " + path);
   }
@@ -343,7 +344,7 @@ Status Recorder::DeleteTape(std::int32_t id) {
   const auto slot = tape.SlotOf(id);
   if (!slot) return Fail(kNotFound, "no capsule " + std::to_string(id));
   const std::string number = hoststore::CapsuleNumberOf(id);
-  const std::string host = hoststore::WithTrailingBackslash(host_);
+  const std::string host = WithTrailingBackslash(host_);
   const std::string ext_path = hoststore::ExtensionPathOf(host_, number);
 
   // The segment files: those the extension file names and those on the media named after

@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "ui/text/sjis_literals.h"
+#include "ui/text/text_utils.h"
 
 namespace capsdub::hoststore {
 namespace {

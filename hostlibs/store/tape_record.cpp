@@ -277,12 +277,6 @@ bool IsSegmentFileOf(std::string_view path, std::string_view number) {
          name.find('\0') == std::string_view::npos;
 }
 
-std::string WithTrailingBackslash(std::string_view folder) {
-  std::string out(folder);
-  if (out.empty() || (out.back() != '\\' && out.back() != '/')) out.push_back('\\');
-  return out;
-}
-
 std::string TapeDatabasePathOf(std::string_view host) {
   return WithTrailingBackslash(host) + "RKDB\\RKDBTape.SVD";
 }

@@ -106,7 +106,6 @@ bool IsSegmentFileOf(std::string_view path, std::string_view number);
 
 // --- Paths and the media file ---
 
-std::string WithTrailingBackslash(std::string_view folder);
 std::string TapeDatabasePathOf(std::string_view host);
 std::string MediaFilePathOf(std::string_view host);
 std::string ExtensionPathOf(std::string_view host, std::string_view number);

@@ -13,6 +13,7 @@
 #include "kapbinding/kap_library.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "ui/text/text_utils.h"
 
 namespace capsdub {
 namespace {
@@ -142,9 +143,7 @@ bool LoadKapLibrary(const std::string& folder) {
   const CurrentDirectoryRestorer restore;
   const std::string install = folder.empty() ? KapInstallFolder() : folder;
   if (!install.empty()) {
-    std::string library_path = install;
-    if (library_path.back() != '\\') library_path += '\\';
-    library_path += "KAP.DLL";
+    const std::string library_path = WithTrailingBackslash(install) + "KAP.DLL";
     if (platform::FileExists(library_path) && !platform::SetCurrentDirectory(install)) {
       throw platform::IoError("cannot make the folder of KAP.DLL current: " + install);
     }

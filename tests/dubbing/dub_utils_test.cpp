@@ -65,8 +65,6 @@ TEST(PathPieces, ASecondByte0x5CIsNoSeparator) {
   EXPECT_EQ(WithoutTrailingSeparator("D:\\out\\"), "D:\\out");
   EXPECT_EQ(WithoutTrailingSeparator("D:\\"), "D:\\");
   EXPECT_EQ(WithoutTrailingSeparator("D:\\" + table), "D:\\" + table);
-  EXPECT_EQ(WithTrailingBackslash("D:\\out\\"), "D:\\out\\");
-  EXPECT_EQ(WithTrailingBackslash("D:\\" + table), "D:\\" + table + "\\");
 }
 
 TEST(WaitSeconds, StepsOfTenMillisecondsWithAYieldEach) {

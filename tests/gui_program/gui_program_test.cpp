@@ -26,6 +26,7 @@
 
 #include "platform/codepage.h"
 #include "tools/samplegen/sample_host.h"
+#include "ui/text/text_utils.h"
 #include "ui/win32/handles.h"
 
 namespace capsdub {
@@ -238,7 +239,7 @@ class GuiProgramTest : public ::testing::Test {
   // A sample host of ordinary capsules under `folder`, its Reel Keeper folder returned.
   std::wstring WriteSampleHost(const fs::path& folder) {
     const std::string root = platform::WideToSjis(folder.wstring());
-    const std::string host = samplegen::WithTrailingBackslash(root) + "Reel Keeper\\";
+    const std::string host = WithTrailingBackslash(root) + "Reel Keeper\\";
     samplegen::RandomOptions options;
     options.media = {root[0]};
     options.scale = samplegen::SizeScale::kSmall;

@@ -155,11 +155,7 @@ TEST(ExtensionFile, SegmentLinesThenMemoBlockAt4096) {
   EXPECT_THROW(FormatExtensionFile("D:\\Reel Keeper\\", many), std::invalid_argument);
 }
 
-TEST(Paths, TrailingSeparatorIsNotFooledByADoubleByteCharacter) {
-  EXPECT_EQ(WithTrailingBackslash("D:\\RK"), "D:\\RK\\");
-  EXPECT_EQ(WithTrailingBackslash("D:\\RK\\"), "D:\\RK\\");
-  // 表 is 0x95 0x5C: its second byte is not a separator.
-  EXPECT_EQ(WithTrailingBackslash("D:\\\x95\\"), "D:\\\x95\\\\");
+TEST(Paths, MediaFolderNeedsADriveLetter) {
   EXPECT_EQ(MediaFolderOf("D:\\Reel Keeper", 'E'), "E:\\Reel Keeper\\");
   EXPECT_THROW(MediaFolderOf("Reel Keeper", 'E'), std::invalid_argument);
 }

@@ -1,4 +1,4 @@
-// Shift-JIS trimming and the double-byte position test.
+// Shift-JIS trimming, the double-byte position test and the trailing backslash.
 #include "ui/text/text_utils.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +111,14 @@ TEST(IsTrailByte, AgreesWithTheCharacterSteps) {
     while (k < kLength && ++counters[k] == std::size(alphabet)) counters[k++] = 0;
     if (k == kLength) break;
   }
+}
+
+TEST(WithTrailingBackslash, IsNotFooledByADoubleByteCharacter) {
+  EXPECT_EQ(WithTrailingBackslash("D:\\RK"), "D:\\RK\\");
+  EXPECT_EQ(WithTrailingBackslash("D:\\RK\\"), "D:\\RK\\");
+  EXPECT_EQ(WithTrailingBackslash(""), "\\");
+  // 表 is 0x95 0x5C: its second byte is not a separator.
+  EXPECT_EQ(WithTrailingBackslash("D:\\\x95\\"), "D:\\\x95\\\\");
 }
 
 TEST(YearOfDate, TakesTheDatePart) {

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "tools/samplegen/file_times.h"
 #include "ui/text/sjis.h"
+#include "ui/text/text_utils.h"
 
 namespace capsdub::samplegen {
 namespace {
@@ -113,22 +114,6 @@ std::uint64_t Mix(std::uint64_t x) {  // splitmix64's finaliser
 }  // namespace
 
 // --- Paths ---
-
-std::string WithTrailingBackslash(std::string_view folder) {
-  std::string out(folder);
-  // The last character, stepped over whole, so that a double-byte character whose second
-  // byte is 0x5C does not count as a separator.
-  std::size_t pos = 0;
-  std::size_t last = std::string::npos;
-  while (pos < out.size()) {
-    last = pos;
-    pos += CharLengthAt(out, pos);
-  }
-  const bool ends_in_separator =
-      last != std::string::npos && pos - last == 1 && (out[last] == '\\' || out[last] == '/');
-  if (!ends_in_separator) out += '\\';
-  return out;
-}
 
 std::string MediaFolderOf(std::string_view host_folder, char medium) {
   std::string folder = WithTrailingBackslash(host_folder);

@@ -109,8 +109,7 @@ CivilDateTime RecordingEnd(const CapsuleLayout& capsule);
 
 // --- Single files and records, for tests that build odd files by hand ---
 
-// The host folder with a trailing backslash, and a medium's folder.
-std::string WithTrailingBackslash(std::string_view folder);
+// A medium's folder: the host folder (with a trailing backslash) on drive `medium`.
 std::string MediaFolderOf(std::string_view host_folder, char medium);
 // "0012-001.ssg" for the segment at `position` of the capsule.
 std::string SegmentFileName(const CapsuleLayout& capsule, std::size_t position);

@@ -67,6 +67,18 @@ std::string TrimSpaces(const std::string& text) {
   return TrimControls(result);
 }
 
+std::string WithTrailingBackslash(std::string_view folder) {
+  std::string result(folder);
+  bool ends_in_separator = false;
+  for (std::size_t i = 0; i < result.size();) {
+    const std::size_t length = CharLengthAt(result, i);
+    ends_in_separator = length == 1 && (result[i] == '\\' || result[i] == '/');
+    i += length;
+  }
+  if (!ends_in_separator) result += '\\';
+  return result;
+}
+
 std::uint16_t YearOfDate(DateTime value) {
   return static_cast<std::uint16_t>(DecodeDateTime(DateTime{std::trunc(value.days)}).year);
 }
