@@ -16,10 +16,11 @@ class KapBindingError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Reel Keeper's installation folder (Shift-JIS) from the value "InstalledPath" of
+// Reel Keeper's installation folder as the registry holds it, from the value "InstalledPath" of
 // HKEY_LOCAL_MACHINE\Software\Orvan Corporation\Tessaly; empty when the key or value is
-// missing, is not a string, or names a folder that Shift-JIS cannot write. Always empty
-// outside Windows.
+// missing or is not a string. Always empty outside Windows.
+std::wstring KapInstallFolderWide();
+// The same in Shift-JIS; empty also when it names a folder that Shift-JIS cannot write.
 std::string KapInstallFolder();
 
 // Loads "KAP.DLL" and binds its entries, once: true when the library is usable (at once, when

@@ -1,7 +1,7 @@
 // Loading and binding of KAP.dll for kapctl.
 #include "kap/kapctl/kap_library.h"
 
-#include <array>
+#include "kapbinding/kap_library.h"
 
 namespace capsdub::kapctl {
 namespace {
@@ -18,55 +18,37 @@ bool Bind(HMODULE module, const char* name, Proc& proc, std::wstring* error) {
 
 }  // namespace
 
-KapLibrary::~KapLibrary() {
-  if (module_ != nullptr) FreeLibrary(module_);
-}
-
-std::wstring HostInstallFolder() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvan Corporation\\Tessaly", 0, KEY_READ,
-                    &key) != ERROR_SUCCESS) {
-    return {};
-  }
-  std::array<wchar_t, 2048> buffer{};
-  DWORD type = 0;
-  DWORD bytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
-  const LSTATUS status = RegQueryValueExW(key, L"InstalledPath", nullptr, &type,
-                                          reinterpret_cast<BYTE*>(buffer.data()), &bytes);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS || type != REG_SZ) return {};
-  return buffer.data();
-}
-
 bool KapLibrary::Load(std::wstring* error) {
-  if (module_ == nullptr) module_ = LoadLibraryW(L"KAP.dll");
-  if (module_ == nullptr) {
-    std::wstring folder = HostInstallFolder();
+  if (!module_) module_.reset(LoadLibraryW(L"KAP.dll"));
+  if (!module_) {
+    // Reel Keeper's installation folder, read as CapsDub's binding reads it.
+    std::wstring folder = KapInstallFolderWide();
     if (!folder.empty()) {
       if (folder.back() != L'\\') folder += L'\\';
-      module_ = LoadLibraryW((folder + L"KAP.dll").c_str());
+      module_.reset(LoadLibraryW((folder + L"KAP.dll").c_str()));
     }
   }
-  if (module_ == nullptr) {
+  if (!module_) {
     *error = L"KAP.dll cannot be loaded";
     return false;
   }
-  return Bind(module_, "KapOpen", Open, error) && Bind(module_, "KapClose", Close, error) &&
-         Bind(module_, "KapPVRIsRecording", IsRecording, error) &&
-         Bind(module_, "KapGetFirstChannel", GetFirstChannel, error) &&
-         Bind(module_, "KapGetNextChannel", GetNextChannel, error) &&
-         Bind(module_, "KapGetFirstReservation", GetFirstReservation, error) &&
-         Bind(module_, "KapGetNextReservation", GetNextReservation, error) &&
-         Bind(module_, "KapSetReservation", SetReservation, error) &&
-         Bind(module_, "KapSetReservationEx", SetReservationEx, error) &&
-         Bind(module_, "KapDeleteReservation", DeleteReservation, error) &&
-         Bind(module_, "KapGetFirstRecorded", GetFirstRecorded, error) &&
-         Bind(module_, "KapGetNextRecorded", GetNextRecorded, error) &&
-         Bind(module_, "KapDeleteRecorded", DeleteRecorded, error) &&
-         Bind(module_, "KapSetMemoRecorded", SetMemoRecorded, error) &&
-         Bind(module_, "KapSetNameRecorded", SetNameRecorded, error) &&
-         Bind(module_, "KapGetDiskSpaceLeft", GetDiskSpaceLeft, error) &&
-         Bind(module_, "KapGetDiskSpaceRequired", GetDiskSpaceRequired, error);
+  const HMODULE module = module_.get();
+  return Bind(module, "KapOpen", Open, error) && Bind(module, "KapClose", Close, error) &&
+         Bind(module, "KapPVRIsRecording", IsRecording, error) &&
+         Bind(module, "KapGetFirstChannel", GetFirstChannel, error) &&
+         Bind(module, "KapGetNextChannel", GetNextChannel, error) &&
+         Bind(module, "KapGetFirstReservation", GetFirstReservation, error) &&
+         Bind(module, "KapGetNextReservation", GetNextReservation, error) &&
+         Bind(module, "KapSetReservation", SetReservation, error) &&
+         Bind(module, "KapSetReservationEx", SetReservationEx, error) &&
+         Bind(module, "KapDeleteReservation", DeleteReservation, error) &&
+         Bind(module, "KapGetFirstRecorded", GetFirstRecorded, error) &&
+         Bind(module, "KapGetNextRecorded", GetNextRecorded, error) &&
+         Bind(module, "KapDeleteRecorded", DeleteRecorded, error) &&
+         Bind(module, "KapSetMemoRecorded", SetMemoRecorded, error) &&
+         Bind(module, "KapSetNameRecorded", SetNameRecorded, error) &&
+         Bind(module, "KapGetDiskSpaceLeft", GetDiskSpaceLeft, error) &&
+         Bind(module, "KapGetDiskSpaceRequired", GetDiskSpaceRequired, error);
 }
 
 }  // namespace capsdub::kapctl

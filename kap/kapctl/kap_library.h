@@ -6,6 +6,7 @@
 #include <string>
 
 #include "kap/kap.h"
+#include "ui/win32/handles.h"
 
 namespace capsdub::kapctl {
 
@@ -14,7 +15,6 @@ class KapLibrary {
   KapLibrary() = default;
   KapLibrary(const KapLibrary&) = delete;
   KapLibrary& operator=(const KapLibrary&) = delete;
-  ~KapLibrary();
 
   // Loads "KAP.dll" through the system's search order, then from Reel Keeper's installation
   // folder; binds every export. False with a description in `error` when that fails.
@@ -39,10 +39,7 @@ class KapLibrary {
   KapDiskSpaceRequiredProc GetDiskSpaceRequired = nullptr;
 
  private:
-  HMODULE module_ = nullptr;
+  win32::Module module_;
 };
-
-// Reel Keeper's installation folder from its registry key, or empty.
-std::wstring HostInstallFolder();
 
 }  // namespace capsdub::kapctl

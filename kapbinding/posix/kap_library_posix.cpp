@@ -4,6 +4,10 @@
 
 namespace capsdub {
 
+std::wstring KapInstallFolderWide() {
+  return {};
+}
+
 std::string KapInstallFolder() {
   return {};
 }

@@ -5,15 +5,14 @@
 // windows.h maps SetCurrentDirectory to SetCurrentDirectoryW; the platform function keeps its name.
 #undef SetCurrentDirectory
 
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <utility>
 
 #include "kapbinding/kap_library.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "ui/text/text_utils.h"
+#include "ui/win32/handles.h"
 
 namespace capsdub {
 namespace {
@@ -23,18 +22,6 @@ namespace {
 constexpr char kBindingSource[] = "kapbinding\\win32\\kap_library_win32.cpp";
 constexpr int kFirstEntryLine = 640;
 constexpr int kEntryLineStep = 4;
-
-// An open registry key, closed when it goes out of scope.
-struct RegistryKeyCloser {
-  void operator()(HKEY key) const { ::RegCloseKey(key); }
-};
-using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegistryKeyCloser>;
-
-// A loaded library, freed when it goes out of scope.
-struct LibraryFreer {
-  void operator()(HMODULE module) const { ::FreeLibrary(module); }
-};
-using LibraryModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
 
 // Makes the remembered directory current again when the scope ends, however it ends.
 class CurrentDirectoryRestorer {
@@ -53,7 +40,7 @@ class CurrentDirectoryRestorer {
 // The binding's module-wide state. It lives until the program ends, and its destruction then
 // frees the library.
 struct Binding {
-  LibraryModule library;
+  win32::Module library;
   bool loaded = false;
   KapEntries entries;
 };
@@ -103,13 +90,13 @@ KapEntries BindEntries(HMODULE module) {
 
 }  // namespace
 
-std::string KapInstallFolder() {
+std::wstring KapInstallFolderWide() {
   HKEY opened = nullptr;
   if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvan Corporation\\Tessaly", 0,
                       KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
     return {};
   }
-  const RegistryKey key(opened);
+  const win32::RegistryKey key(opened);
   std::wstring value;
   DWORD type = 0;
   DWORD bytes = 0;
@@ -127,13 +114,17 @@ std::string KapInstallFolder() {
       // The stored string need not end in a NUL, or may carry several.
       const auto end = value.find(L'\0');
       if (end != std::wstring::npos) value.resize(end);
-      bool lossy = false;
-      std::string folder = platform::WideToSjis(value, &lossy);
-      // A folder that Shift-JIS cannot name cannot be reached through the core's paths.
-      return lossy ? std::string() : folder;
+      return value;
     }
   }
   return {};
+}
+
+std::string KapInstallFolder() {
+  bool lossy = false;
+  std::string folder = platform::WideToSjis(KapInstallFolderWide(), &lossy);
+  // A folder that Shift-JIS cannot name cannot be reached through the core's paths.
+  return lossy ? std::string() : folder;
 }
 
 bool LoadKapLibrary(const std::string& folder) {
@@ -152,7 +143,7 @@ bool LoadKapLibrary(const std::string& folder) {
   // By bare name, so that the system's search order applies, the current directory included;
   // a missing companion library gives a failure here, not a system error box.
   const UINT old_mode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  LibraryModule library(::LoadLibraryW(L"KAP.DLL"));
+  win32::Module library(::LoadLibraryW(L"KAP.DLL"));
   ::SetErrorMode(old_mode);
   if (library.get() == nullptr) return false;
 

@@ -1,5 +1,5 @@
 // Move-only owners of Win32 handles: kernel objects, GDI objects, device contexts, icons,
-// image lists and modules. Each closes its handle once, on destruction or reset.
+// image lists, modules and registry keys. Each closes its handle once, on destruction or reset.
 #pragma once
 
 #include <windows.h>
@@ -76,6 +76,13 @@ struct ModuleTraits {
   static void Close(HMODULE h) { FreeLibrary(h); }
 };
 using Module = UniqueHandle<HMODULE, ModuleTraits>;
+
+struct RegistryKeyTraits {
+  static HKEY None() { return nullptr; }
+  static bool IsValid(HKEY h) { return h != nullptr; }
+  static void Close(HKEY h) { RegCloseKey(h); }
+};
+using RegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
 
 // A memory device context made by CreateCompatibleDC.
 struct MemoryDcTraits {
