@@ -13,6 +13,7 @@
 #include "catalogue/tables.h"
 #include "catalogue/window_port.h"
 #include "dubbing/dub_check.h"
+#include "dubbing/message_kinds.h"
 
 namespace capsdub {
 
@@ -21,9 +22,6 @@ enum class OutputForm {
   kMpegFile = 0,         // "MPEGファイル形式": output named after the title
   kExternalCabinet = 1,  // "外部キャビネット形式": output named after the capsule number
 };
-
-enum class MessageIcon { kError, kWarning };
-enum class MessageButton { kOk, kCancel, kRetry, kIgnore };
 
 class DubbingWindow : public WindowPort {
  public:

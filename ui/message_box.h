@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dubbing/dubbing_window.h"
+#include "dubbing/message_kinds.h"
 #include "ui/win32/handles.h"
 #include "ui/win32/window.h"
 
