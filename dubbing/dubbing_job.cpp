@@ -28,17 +28,42 @@ std::vector<RowId> SelectedRows(const Catalogue& catalogue) {
   return std::vector<RowId>(catalogue.Selection.begin(), catalogue.Selection.end());
 }
 
-// Compares the free space of the drive of `entry` (a save folder ending in "\", or empty for
-// the current directory) with `catalogue_size` KB. The folder is made the current directory
-// for the measurement; it stays current when `keep_on_refusal` and the room is short.
-// A drive whose free space cannot be had is not refused.
+// The free space of the drive of a save-folder entry (a folder ending in "\", or empty for the
+// current directory), measured with the folder made the current directory. The previous current
+// directory comes back when the measurement goes out of scope, unless KeepFolderCurrent().
+class FreeSpaceMeasurement {
+ public:
+  explicit FreeSpaceMeasurement(const std::string& entry)
+      : previous_(platform::CurrentDirectory()) {
+    const std::string folder = WithoutTrailingSeparator(entry);
+    if (!folder.empty()) platform::SetCurrentDirectory(folder);
+    free_bytes_ = platform::FreeBytes(platform::CurrentDirectory());
+  }
+  FreeSpaceMeasurement(const FreeSpaceMeasurement&) = delete;
+  FreeSpaceMeasurement& operator=(const FreeSpaceMeasurement&) = delete;
+  ~FreeSpaceMeasurement() {
+    if (!keep_folder_current_) platform::SetCurrentDirectory(previous_);
+  }
+
+  // True when the drive has room for `size` KB beyond `planned` KB already promised to other
+  // capsules. A drive whose free space cannot be had is not refused.
+  bool HasRoomFor(double size, double planned = 0) const {
+    return !free_bytes_ || static_cast<double>(*free_bytes_) / 1024 - planned >= size;
+  }
+  void KeepFolderCurrent() { keep_folder_current_ = true; }
+
+ private:
+  std::string previous_;
+  std::optional<std::uint64_t> free_bytes_;
+  bool keep_folder_current_ = false;
+};
+
+// Compares the free space of the drive of `entry` with `catalogue_size` KB; the save folder
+// stays the current directory when `keep_on_refusal` and the room is short.
 bool HasRoom(const std::string& entry, double catalogue_size, bool keep_on_refusal) {
-  const std::string previous = platform::CurrentDirectory();
-  const std::string folder = WithoutTrailingSeparator(entry);
-  if (!folder.empty()) platform::SetCurrentDirectory(folder);
-  const std::optional<std::uint64_t> free_bytes = platform::FreeBytes(platform::CurrentDirectory());
-  const bool enough = !free_bytes || static_cast<double>(*free_bytes) / 1024 >= catalogue_size;
-  if (enough || !keep_on_refusal) platform::SetCurrentDirectory(previous);
+  FreeSpaceMeasurement measurement(entry);
+  const bool enough = measurement.HasRoomFor(catalogue_size);
+  if (!enough && keep_on_refusal) measurement.KeepFolderCurrent();
   return enough;
 }
 
@@ -89,17 +114,6 @@ DubCheck CheckAndDelete(DubbingWindow& window, CapsuleDeleter& deleter, const Ca
   }
   // Stopped during the read-back: nothing deleted, the files stay; the job ends next.
   return check;
-}
-
-// Free bytes of the drive of a save-folder entry, measured as the job measures them (with the
-// folder made the current directory for the moment); nullopt when unknown.
-std::optional<std::uint64_t> FreeBytesOf(const std::string& entry) {
-  const std::string previous = platform::CurrentDirectory();
-  const std::string folder = WithoutTrailingSeparator(entry);
-  if (!folder.empty()) platform::SetCurrentDirectory(folder);
-  const std::optional<std::uint64_t> free_bytes = platform::FreeBytes(platform::CurrentDirectory());
-  platform::SetCurrentDirectory(previous);
-  return free_bytes;
 }
 
 // A path as the file system compares names: ASCII letters folded, double-byte characters
@@ -177,9 +191,8 @@ std::vector<PlannedDub> PlanExport(DubbingWindow& window) {
     const std::string& folder = FolderEntry(folders, p);
     PlannedDub dub;
     dub.row = row->id;
-    const std::optional<std::uint64_t> free_bytes = FreeBytesOf(folder);
     double& before = planned_kb[folder];
-    dub.room = !free_bytes || static_cast<double>(*free_bytes) / 1024 - before >= row->FileSize;
+    dub.room = FreeSpaceMeasurement(folder).HasRoomFor(row->FileSize, before);
     const std::string proposed = folder + TitleToFileName(row->Title) + ".mpg";
     if (const auto output = ChooseOutputPath(window, proposed, row->FileName, taken)) {
       dub.output = *output;
