@@ -11,6 +11,7 @@
 #include "dubbing/dub_utils.h"
 #include "dubbing/dubbing_job.h"
 #include "dubbing/keyword/keyword_match.h"
+#include "platform/scope_guard.h"
 #include "ui/text/sjis.h"
 #include "ui/text/sjis_literals.h"
 #include "ui/text/text_utils.h"
@@ -258,15 +259,12 @@ void RunCommandLine(BatchWindow& window, CapsuleDeleter& deleter,
   }
   // The window closes on every way out of the batch, and an error is shown before that:
   // closing ends the program, and an error left for later would never be seen.
+  const ScopeGuard close_window([&] { window.CloseMainWindow(); });
   try {
     RunBatch(window, deleter, options, end_wait_seconds);
   } catch (const std::exception& error) {
     window.ShowAppException(error.what());
-  } catch (...) {
-    window.CloseMainWindow();
-    throw;
   }
-  window.CloseMainWindow();
 }
 
 }  // namespace capsdub

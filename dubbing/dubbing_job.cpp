@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/locale.h"
+#include "platform/scope_guard.h"
 #include "ui/text/sjis.h"
 #include "ui/text/text_utils.h"
 
@@ -219,20 +220,14 @@ void ActionExportExecute(DubbingWindow& window, CapsuleDeleter& deleter) {
   window.StopRequested = false;
   AddSaveFolderToHistory(window);
   window.SetIdleState(false);
+  const ScopeGuard idle_again([&] { window.SetIdleState(true); });
   window.SuspendCatalogueDisplay();
-  try {
-    if (DubSelection(window, deleter)) {
-      Catalogue& catalogue = window.catalogue();
-      window.RefreshCatalogueDisplay();
-      catalogue.SelectionAnchor = catalogue.CurrentRow;
-    }
-  } catch (...) {
-    window.ResumeCatalogueDisplay();
-    window.SetIdleState(true);
-    throw;
+  const ScopeGuard display_again([&] { window.ResumeCatalogueDisplay(); });
+  if (DubSelection(window, deleter)) {
+    Catalogue& catalogue = window.catalogue();
+    window.RefreshCatalogueDisplay();
+    catalogue.SelectionAnchor = catalogue.CurrentRow;
   }
-  window.ResumeCatalogueDisplay();
-  window.SetIdleState(true);
 }
 
 void ActionPauseExecute(DubbingWindow& window) {
