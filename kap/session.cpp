@@ -7,6 +7,7 @@
 
 #include "kap/host/chdb.h"
 #include "kap/host/rkdb.h"
+#include "platform/scope_guard.h"
 #include "ui/text/sjis_literals.h"
 
 namespace capsdub::kap {
@@ -58,16 +59,16 @@ void CloseHiddenWindow(HWND& window) {
 // True when Reel Keeper's key names its installation folder as a string value that leaves room
 // for the library's file name in a path buffer of the host's size.
 bool HostInstalled() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kHostKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kHostKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
     return false;
   }
+  const win32::RegistryKey key(opened);
   std::array<wchar_t, kInstalledPathBufferSize> buffer{};
   DWORD type = 0;
   DWORD bytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
-  const LSTATUS status = RegQueryValueExW(key, kInstalledPathValue, nullptr, &type,
+  const LSTATUS status = RegQueryValueExW(key.get(), kInstalledPathValue, nullptr, &type,
                                           reinterpret_cast<BYTE*>(buffer.data()), &bytes);
-  RegCloseKey(key);
   if (status != ERROR_SUCCESS || type != REG_SZ) return false;
   const std::size_t chars = std::wcslen(buffer.data());  // buffer keeps a NUL at its end
   const int sjis_bytes = chars == 0
@@ -95,12 +96,10 @@ void LoadChannelTable() {
   channels[kChannelTableSize - 1] = TerminatorEntry();
   std::int32_t handle = 0;
   if (CHDB_Open(&handle) != 0) return;
+  const ScopeGuard close([handle] { CHDB_Close(handle); });
   ChdbChannel record{};
   record.version = 1;
-  if (CHDB_GetFirstChannel(handle, &record) != 0) {
-    CHDB_Close(handle);
-    return;
-  }
+  if (CHDB_GetFirstChannel(handle, &record) != 0) return;
   std::size_t count = 0;
   for (;;) {
     KapChannelInfo& entry = channels[count];
@@ -118,7 +117,6 @@ void LoadChannelTable() {
     if (CHDB_GetNextChannel(handle, &record) != 0) break;
   }
   channels[count] = TerminatorEntry();
-  CHDB_Close(handle);
 }
 
 }  // namespace
@@ -149,7 +147,7 @@ std::size_t FieldLength(const char* field, std::size_t size) {
 void AttachLibrary(HINSTANCE module) {
   LibraryState& state = State();
   state.module = module;
-  state.lock = CreateMutexW(nullptr, FALSE, kLockName);
+  state.lock.reset(CreateMutexW(nullptr, FALSE, kLockName));
 }
 
 void DetachLibrary(bool unloading) {
@@ -158,8 +156,8 @@ void DetachLibrary(bool unloading) {
     // Freed with a session still open: the session ends with the library. The window procedure
     // lives in this library, so its windows and class must not outlive it; windows of another
     // thread cannot be destroyed here and are left to that thread's end.
-    if (state.lock != nullptr && state.lock_owner == GetCurrentThreadId()) {
-      ReleaseMutex(state.lock);
+    if (state.lock && state.lock_owner == GetCurrentThreadId()) {
+      ReleaseMutex(state.lock.get());
     }
     state.open = false;
     state.lock_owner = 0;
@@ -169,25 +167,24 @@ void DetachLibrary(bool unloading) {
     state.notify_window = nullptr;
     UnregisterClassW(kNotifyClass, state.module);
   }
-  if (state.lock != nullptr) CloseHandle(state.lock);
-  state.lock = nullptr;
+  state.lock.reset();
 }
 
 std::int32_t OpenSession(std::int32_t* session) {
   LibraryState& state = State();
-  if (session == nullptr || state.lock == nullptr) return kKapInUse;
-  const DWORD wait = WaitForSingleObject(state.lock, 0);
+  if (session == nullptr || !state.lock) return kKapInUse;
+  const DWORD wait = WaitForSingleObject(state.lock.get(), 0);
   if (wait == WAIT_ABANDONED) {
     // The previous holder ended without closing: this call owns the lock now but does not
     // count it; giving it back leaves the lock free for the next call.
-    ReleaseMutex(state.lock);
+    ReleaseMutex(state.lock.get());
     state.lock_owner = 0;
     return kKapInUse;
   }
   if (wait != WAIT_OBJECT_0) return kKapInUse;
   const DWORD thread = GetCurrentThreadId();
   if (state.open || state.lock_owner == thread) {
-    ReleaseMutex(state.lock);  // undo this call's recursive acquisition only
+    ReleaseMutex(state.lock.get());  // undo this call's recursive acquisition only
     return kKapInUse;
   }
   state.lock_owner = thread;
@@ -208,7 +205,7 @@ std::int32_t OpenSession(std::int32_t* session) {
 std::int32_t CloseSession() {
   LibraryState& state = State();
   state.open = false;
-  if (state.lock != nullptr && ReleaseMutex(state.lock)) state.lock_owner = 0;
+  if (state.lock && ReleaseMutex(state.lock.get())) state.lock_owner = 0;
   CloseHiddenWindow(state.ops_window);
   CloseHiddenWindow(state.notify_window);
   return kKapOk;

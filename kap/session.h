@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "kap/kap.h"
+#include "ui/win32/handles.h"
 
 namespace capsdub::kap {
 
@@ -21,7 +22,7 @@ KapChannelInfo TerminatorEntry();
 
 struct LibraryState {
   HINSTANCE module = nullptr;              // this library, for the window class and both windows
-  HANDLE lock = nullptr;                   // the named session lock, created at load
+  win32::KernelHandle lock;                // the named session lock, created at load
   DWORD lock_owner = 0;                    // thread that took the lock for this process's session
   bool open = false;                       // a session is open in this process
   std::atomic<std::int32_t> recording{0};  // 1 while the host records, as last broadcast
