@@ -137,7 +137,8 @@ void SelectMatchingRows(BatchWindow& window, const BatchOptions& options) {
   }
 }
 
-// Steps 1 to 6 of a batch run: sort, output form and delete box, selection.
+// Readies the window for a batch: sorts the catalogue, sets the output form and the delete
+// box, and selects the capsules that the options pick.
 void PrepareBatch(BatchWindow& window, const BatchOptions& options) {
   Catalogue& catalogue = window.catalogue();
   catalogue.SortField = SortFieldOf(options.sort);
@@ -151,7 +152,8 @@ void PrepareBatch(BatchWindow& window, const BatchOptions& options) {
   SelectMatchingRows(window, options);
 }
 
-// Steps 1 to 8 of a batch run: the preparation, the job, the wait.
+// A whole batch: the preparation, the dubbing job on the selection, then the wait before the
+// program ends.
 void RunBatch(BatchWindow& window, CapsuleDeleter& deleter, const BatchOptions& options,
               double end_wait_seconds) {
   PrepareBatch(window, options);

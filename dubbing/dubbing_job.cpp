@@ -89,9 +89,9 @@ const std::string& FolderEntry(const std::vector<std::string>& folders, std::siz
   return folders[p];
 }
 
-// Step 6.6 for a capsule whose copy is done: with "削除する" ticked, a complete dub that
-// passes the size check is read back and, only when it reads back as written, deleted; any
-// other dub gets the size error box. Returns what the window is told.
+// After a capsule's copy: with "削除する" ticked, a complete dub that passes the size check is
+// read back and, only when it reads back as written, deleted; any other dub gets the size
+// error box. Returns what the window is told.
 DubCheck CheckAndDelete(DubbingWindow& window, CapsuleDeleter& deleter, const CatalogueRow& capsule,
                         const CapsuleCopy& copy, bool stopped) {
   DubCheck check;

@@ -25,7 +25,7 @@ TEST(TrimSpaces, RemovesAsciiFullWidthAndControlsAtBothEnds) {
       {"\x81\x40\x01\x81\x40"
        "abc",
        "\x81\x40"
-       "abc"},                   // control stops step 3, step 4 eats it
+       "abc"},  // 0x01 stops the left trim of spaces; the final trim of controls removes it
       {"\x83\x40", "\x83\x40"},  // ァ: second byte 0x40 kept
       {"abc\x83\x40  ", "abc\x83\x40"},
       {"a\x81\x81\x40", "a\x81\x81\x40"},  // 0x81 0x81 then 0x40: not a space
