@@ -2,16 +2,11 @@
 # capsdub-cli list end to end on a generated sample host: the TSV header and field count, the
 # escaping of line breaks in memos, the table for people, and clear failures for bad arguments.
 #   cli_list_test.sh RUNNER CAPSDUB_CLI RK_SAMPLEGEN WORK_FOLDER
-# RUNNER is empty for native programs or the Wine runner for Windows ones.
-set -uo pipefail
-runner=$1 cli=$2 samplegen=$3 work=$4
-rm -rf "$work"
-mkdir -p "$work/D"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../cli_test_lib.sh" "$@"
+fresh_work D
 
-run() { if [[ -n "$runner" ]]; then "$runner" "$@"; else "$@"; fi; }
 if [[ -n "$runner" ]]; then
-  host="$("$runner" winepath -w "$work/D/" 2>/dev/null | tr -d '\r')Reel Keeper\\"
+  host="$(windows_path "$work/D/")Reel Keeper\\"
   gen_drives=(--media "${host:0:1}")
   drives=()
 else
@@ -19,7 +14,6 @@ else
   gen_drives=(--drive "D=$work/D")
   drives=(--drive "D=$work/D")
 fi
-fail() { echo "FAIL: $*"; exit 1; }
 
 run "$samplegen" --out "$host" "${gen_drives[@]}" --capsules 12 --tiny --seed 1 > /dev/null ||
   fail "sample host not written"

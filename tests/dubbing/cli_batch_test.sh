@@ -2,17 +2,11 @@
 # capsdub-cli batch end to end on a generated sample host: "/s:t /c:2" dubs the first two
 # capsules in title order, "/?" and a save folder that does not exist print the usage text.
 #   cli_batch_test.sh RUNNER CAPSDUB_CLI RK_SAMPLEGEN WORK_FOLDER
-# RUNNER is empty for native programs or the Wine runner for Windows ones (paths are then
-# given to the programs in Windows form).
-set -uo pipefail
-runner=$1 cli=$2 samplegen=$3 work=$4
-rm -rf "$work"
-mkdir -p "$work/D/out"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../cli_test_lib.sh" "$@"
+fresh_work D/out
 
-run() { if [[ -n "$runner" ]]; then "$runner" "$@"; else "$@"; fi; }
 if [[ -n "$runner" ]]; then
-  root=$("$runner" winepath -w "$work/D/" 2>/dev/null | tr -d '\r')
+  root=$(windows_path "$work/D/")
   drives=(--media "${root:0:1}")
 else
   root='D:\'
@@ -22,7 +16,6 @@ host="${root}Reel Keeper\\"
 # The save folder in Windows form: an argument starting with "/" is an option of the batch.
 out="${root}out"
 missing="${root}missing"
-fail() { echo "FAIL: $*"; exit 1; }
 # The checksums of the given capsules' segments of one kind joined in number order (the media
 # segments are .ssg, or .mpg for a capsule without .ssg), sorted.
 segments="$work/D/Reel Keeper"

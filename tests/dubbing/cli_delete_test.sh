@@ -4,14 +4,9 @@
 # dubbed capsules, and the list no longer shows them. Natively there is no library: the
 # deletion is reported as unavailable, the exit status is 1 and the capsules stay.
 #   cli_delete_test.sh RUNNER CAPSDUB_CLI RK_SAMPLEGEN WORK_FOLDER
-set -uo pipefail
-runner=$1 cli=$2 samplegen=$3 work=$4
-rm -rf "$work"
-mkdir -p "$work/D" "$work/out" "$work/bin"
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/../cli_test_lib.sh" "$@"
+fresh_work D out bin
 
-run() { if [[ -n "$runner" ]]; then "$runner" "$@"; else "$@"; fi; }
 if [[ -n "$runner" ]]; then
   [[ -n "${CAPSDUB_KAP_FILES:-}" ]] || fail "CAPSDUB_KAP_FILES names no KAP.dll"
   IFS=';' read -r -a kap_files <<< "$CAPSDUB_KAP_FILES"
@@ -20,15 +15,15 @@ if [[ -n "$runner" ]]; then
   # KAP.dll talks to Reel Keeper only when Reel Keeper's key names its installation folder:
   # the folder of the copies plays it, in both registry views, for this test only.
   key='HKLM\Software\Orvan Corporation\Tessaly'
-  install=$("$runner" winepath -w "$work/bin/" 2>/dev/null | tr -d '\r')
+  install=$(windows_path "$work/bin/")
   for view in 32 64; do
     "$runner" reg add "$key" /v InstalledPath /t REG_SZ /d "$install" /f /reg:$view \
       > /dev/null 2>&1 || fail "InstalledPath not set"
   done
   trap 'for view in 32 64; do "$runner" reg delete "$key" /v InstalledPath /f /reg:$view \
     > /dev/null 2>&1; done; rm -rf "$work"' EXIT
-  host="$("$runner" winepath -w "$work/D/" 2>/dev/null | tr -d '\r')Reel Keeper\\"
-  out=$("$runner" winepath -w "$work/out" 2>/dev/null | tr -d '\r')
+  host="$(windows_path "$work/D/")Reel Keeper\\"
+  out=$(windows_path "$work/out")
   export CAPSDUB_STANDIN_DATA=$host
   run "$samplegen" --out "$host" --media "${host:0:1}" --capsules 5 --small --plain --standin \
     > /dev/null || fail "sample host not written"

@@ -4,17 +4,12 @@
 # renumbering, and the dry run changes nothing on disk. Also the exit statuses: an unknown
 # option is refused (2) and touches nothing, a dub with a missing segment fails (1) naming it.
 #   cli_dry_run_test.sh RUNNER CAPSDUB_CLI RK_SAMPLEGEN WORK_FOLDER
-set -uo pipefail
-runner=$1 cli=$2 samplegen=$3 work=$4
-rm -rf "$work"
-mkdir -p "$work/D" "$work/out"
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/../cli_test_lib.sh" "$@"
+fresh_work D out
 
-run() { if [[ -n "$runner" ]]; then "$runner" "$@"; else "$@"; fi; }
 if [[ -n "$runner" ]]; then
-  host="$("$runner" winepath -w "$work/D/" 2>/dev/null | tr -d '\r')Reel Keeper\\"
-  out=$("$runner" winepath -w "$work/out" 2>/dev/null | tr -d '\r')
+  host="$(windows_path "$work/D/")Reel Keeper\\"
+  out=$(windows_path "$work/out")
   drives=(--media "${host:0:1}")
 else
   host='D:\Reel Keeper\'

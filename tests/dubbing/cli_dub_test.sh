@@ -2,25 +2,18 @@
 # capsdub-cli dub end to end on a generated sample host: dubs two capsules, refuses an unknown
 # number, skips existing names without --renumber, renumbers in the external cabinet form.
 #   cli_dub_test.sh RUNNER CAPSDUB_CLI RK_SAMPLEGEN WORK_FOLDER
-# RUNNER is empty for native programs or the Wine runner for Windows ones (paths are then
-# given to the programs in Windows form).
-set -uo pipefail
-runner=$1 cli=$2 samplegen=$3 work=$4
-rm -rf "$work"
-mkdir -p "$work/D" "$work/out"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../cli_test_lib.sh" "$@"
+fresh_work D out
 
-run() { if [[ -n "$runner" ]]; then "$runner" "$@"; else "$@"; fi; }
 if [[ -n "$runner" ]]; then
-  host="$("$runner" winepath -w "$work/D/" 2>/dev/null | tr -d '\r')Reel Keeper\\"
-  out=$("$runner" winepath -w "$work/out" 2>/dev/null | tr -d '\r')
+  host="$(windows_path "$work/D/")Reel Keeper\\"
+  out=$(windows_path "$work/out")
   drives=(--media "${host:0:1}")
 else
   host='D:\Reel Keeper\'
   out=$work/out
   drives=(--drive "D=$work/D")
 fi
-fail() { echo "FAIL: $*"; exit 1; }
 # What a capsule's output must hold: its segments of one kind joined in number order (the
 # media segments are .ssg, or .mpg for a capsule without .ssg).
 segments="$work/D/Reel Keeper"
