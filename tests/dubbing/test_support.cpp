@@ -68,25 +68,6 @@ std::string Sjis(const std::string& utf8) {
   return sjis.value_or("");
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  platform::File file = platform::File::Create(path, platform::ShareMode::kReadWrite);
-  file.Write(bytes.data(), bytes.size());
-  file.Close();
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  platform::File file = platform::File::OpenForRead(path, platform::ShareMode::kReadWrite);
-  if (!file.is_open()) return {};
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const std::size_t got = file.Read(buffer, sizeof buffer);
-    if (got == 0) break;
-    bytes.append(buffer, got);
-  }
-  return bytes;
-}
-
 bool Exists(const std::string& path) {
   return platform::FileExists(path);
 }

@@ -14,6 +14,7 @@
 #include "dubbing/capsule_deleter.h"
 #include "dubbing/command_line.h"
 #include "dubbing/dubbing_window.h"
+#include "tests/support/file_bytes.h"
 
 namespace capsdub::testing {
 
@@ -39,8 +40,6 @@ class ScratchFolder {
 // Shift-JIS bytes of a UTF-8 literal (fails the test when it does not convert).
 std::string Sjis(const std::string& utf8);
 
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);  // "" when missing
 bool Exists(const std::string& path);
 
 // Writes `size` bytes of the deterministic stream keyed by `key` to `path` in 1 MB pieces.

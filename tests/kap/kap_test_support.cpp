@@ -120,24 +120,9 @@ ScopedEnvironment::~ScopedEnvironment() {
   SetEnvironmentVariableW(name_.c_str(), old_ ? old_->c_str() : nullptr);
 }
 
-void WriteWholeFile(const std::string& path, std::string_view data) {
-  platform::File file = platform::File::Create(path, platform::ShareMode::kRead);
-  file.Write(data.data(), data.size());
-  file.Close();
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  platform::File file = platform::File::OpenForRead(path, platform::ShareMode::kReadWrite);
-  if (!file.is_open()) return {};
-  std::string data;
-  std::array<char, 65536> block{};
-  while (const std::size_t n = file.Read(block.data(), block.size())) data.append(block.data(), n);
-  return data;
-}
-
 void WriteTestHost(const std::string& host, const TestHost& layout) {
   platform::CreateFolders(host + "RKDB\\TapeExt");
-  WriteWholeFile(hoststore::MediaFilePathOf(host), samplegen::FormatMediaFile({host[0]}));
+  WriteFileBytes(hoststore::MediaFilePathOf(host), samplegen::FormatMediaFile({host[0]}));
   std::string tape;
   for (int i = 0; i < static_cast<int>(hoststore::kTapeHeaderRecords); ++i) {
     tape += hoststore::NewHeaderRecord(i);
@@ -149,23 +134,23 @@ void WriteTestHost(const std::string& host, const TestHost& layout) {
     tape += record;
     const auto extension = hoststore::ExtensionWithMemo("", capsule.memo);
     if (!extension) throw std::runtime_error("extension file");
-    WriteWholeFile(hoststore::ExtensionPathOf(host, hoststore::CapsuleNumberOf(capsule.id)),
+    WriteFileBytes(hoststore::ExtensionPathOf(host, hoststore::CapsuleNumberOf(capsule.id)),
                    *extension);
   }
-  WriteWholeFile(hoststore::TapeDatabasePathOf(host), tape);
+  WriteFileBytes(hoststore::TapeDatabasePathOf(host), tape);
   platform::CreateFolders(hoststore::StandInPathOf(host, hoststore::kStandInFolder));
-  WriteWholeFile(hoststore::StandInPathOf(host, hoststore::kChannelsFile),
+  WriteFileBytes(hoststore::StandInPathOf(host, hoststore::kChannelsFile),
                  hoststore::FormatChannels(layout.channels));
-  WriteWholeFile(hoststore::StandInPathOf(host, hoststore::kReservationsFile),
+  WriteFileBytes(hoststore::StandInPathOf(host, hoststore::kReservationsFile),
                  hoststore::FormatReservations(layout.reservations));
-  WriteWholeFile(hoststore::StandInPathOf(host, hoststore::kMediaFile),
+  WriteFileBytes(hoststore::StandInPathOf(host, hoststore::kMediaFile),
                  hoststore::FormatMediaSettings(layout.media));
 }
 
 std::vector<hoststore::TapeFields> ReadCapsules(const std::string& host) {
   std::vector<hoststore::TapeFields> capsules;
   for (const std::string& record :
-       SplitRecords(ReadWholeFile(hoststore::TapeDatabasePathOf(host)))) {
+       SplitRecords(ReadFileBytes(hoststore::TapeDatabasePathOf(host)))) {
     if (!hoststore::IsEmptySlot(record)) capsules.push_back(hoststore::ReadTapeRecord(record));
   }
   return capsules;
@@ -173,7 +158,7 @@ std::vector<hoststore::TapeFields> ReadCapsules(const std::string& host) {
 
 std::vector<hoststore::Reservation> ReadReservations(const std::string& host) {
   const auto parsed = hoststore::ParseReservations(
-      ReadWholeFile(hoststore::StandInPathOf(host, hoststore::kReservationsFile)));
+      ReadFileBytes(hoststore::StandInPathOf(host, hoststore::kReservationsFile)));
   if (!parsed.ok()) throw std::runtime_error("reservation file: " + parsed.error->what);
   return parsed.value;
 }

@@ -16,6 +16,7 @@
 #include "hostlibs/store/tape_record.h"
 #include "kap/kap.h"
 #include "kap/kapctl/kap_library.h"
+#include "tests/support/file_bytes.h"
 
 namespace capsdub::kaptest {
 
@@ -87,8 +88,8 @@ struct TestHost {
 // their slots follow the order given), extension files with the memos, and the stand-in's
 // channel, reservation and media files.
 void WriteTestHost(const std::string& host, const TestHost& layout);
-void WriteWholeFile(const std::string& path, std::string_view data);
-std::string ReadWholeFile(const std::string& path);
+using testing::ReadFileBytes;
+using testing::WriteFileBytes;
 
 // The capsules of the host's tape database (empty slots left out), and its reservations.
 std::vector<hoststore::TapeFields> ReadCapsules(const std::string& host);

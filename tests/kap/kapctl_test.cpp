@@ -42,7 +42,7 @@ TEST_F(KapctlTest, ChangesRecordedCapsules) {
   const auto capsules = ReadCapsules(host_);
   ASSERT_EQ(capsules.size(), 2u);
   EXPECT_EQ(capsules[1].title, "New title");
-  EXPECT_EQ(hoststore::MemoOfExtension(ReadWholeFile(hoststore::ExtensionPathOf(host_, "0012"))),
+  EXPECT_EQ(hoststore::MemoOfExtension(ReadFileBytes(hoststore::ExtensionPathOf(host_, "0012"))),
             "New memo");
 }
 

@@ -243,7 +243,7 @@ TEST_F(RecordedTest, DiskSpaceRequired) {
       {1, 100'000, kKapOk, space(kSpan * 60000, 0) + space((100'000 - kSpan) * 60000, 0)},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", " << c.minutes << " minutes");
+    SCOPED_TRACE(::testing::Message() << "mode " << c.mode << ", " << c.minutes << " minutes");
     std::uint64_t bytes = kUntouched;
     EXPECT_EQ(kap_->GetDiskSpaceRequired(1, c.mode, c.minutes, &bytes), c.result);
     EXPECT_EQ(bytes, c.bytes);

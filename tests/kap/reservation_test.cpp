@@ -362,7 +362,7 @@ TEST_F(ReservationTest, UnterminatedTitleAndMemoAreReadUpToTheirFieldsEnds) {
   ASSERT_EQ(capsules.size(), 4u);
   EXPECT_EQ(capsules.back().title, std::string(256, 'T'));
   EXPECT_EQ(hoststore::MemoOfExtension(
-                ReadWholeFile(hoststore::ExtensionPathOf(host_, capsules.back().number))),
+                ReadFileBytes(hoststore::ExtensionPathOf(host_, capsules.back().number))),
             std::string(4096, 'M'));
 }
 

@@ -58,21 +58,12 @@ TEST_F(MainWindowDeleteTest, DubbedCapsulesLeaveReelKeeperAndTheRefreshedGrid) {
   Pump(30);
   ASSERT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED);
 
-  // The three newest capsules that have media.
-  std::vector<int> rows;
-  for (std::size_t i = 0; i < catalogue().Table1.size() && rows.size() < 3; ++i) {
-    if (catalogue().Table1.rows()[i].FileSize > 0) rows.push_back(static_cast<int>(i));
-  }
-  ASSERT_EQ(rows.size(), 3u);
-  Click(rows[0]);
-  Click(rows[2], true);
+  std::vector<CatalogueRow> selected;
+  ASSERT_NO_FATAL_FAILURE(SelectThreeWithMedia(selected));
   std::vector<std::string> numbers, outputs;
-  for (RowId id : catalogue().Selection) {
-    const CatalogueRow& row = *catalogue().Table1.FindById(id);
-    if (row.FileSize > 0) {
-      numbers.push_back(row.FileName);
-      outputs.push_back(row.Title);
-    }
+  for (const CatalogueRow& row : selected) {
+    numbers.push_back(row.FileName);
+    outputs.push_back(row.Title);
   }
   ASSERT_EQ(numbers.size(), 3u);
   const std::set<std::string> before = RecordedNumbers(host_);

@@ -141,6 +141,21 @@ class MainWindowTest : public ::testing::Test {
     PostMessageW(list(), WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
     Pump(60);
   }
+  // Selects the three newest capsules that have media (a click, then a Shift-click on the
+  // third) and gives the selected rows that have media.
+  void SelectThreeWithMedia(std::vector<CatalogueRow>& selected) {
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < catalogue().Table1.size() && rows.size() < 3; ++i) {
+      if (catalogue().Table1.rows()[i].FileSize > 0) rows.push_back(static_cast<int>(i));
+    }
+    ASSERT_EQ(rows.size(), 3u);
+    Click(rows[0]);
+    Click(rows[2], true);
+    for (RowId id : catalogue().Selection) {
+      const CatalogueRow& row = *catalogue().Table1.FindById(id);
+      if (row.FileSize > 0) selected.push_back(row);
+    }
+  }
   // Display indices of the selected rows, in display order.
   std::vector<int> SelectedIndices() {
     std::vector<int> indices;

@@ -310,18 +310,10 @@ void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST_F(MainWindowTest, PauseWaitsResumeGoesOnAndStopEndsTheJob) {
   Start();
-  std::vector<int> rows;
-  for (std::size_t i = 0; i < catalogue().Table1.size() && rows.size() < 3; ++i) {
-    if (catalogue().Table1.rows()[i].FileSize > 0) rows.push_back(static_cast<int>(i));
-  }
-  ASSERT_EQ(rows.size(), 3u);
-  Click(rows[0]);
-  Click(rows[2], true);
+  std::vector<CatalogueRow> selected;
+  ASSERT_NO_FATAL_FAILURE(SelectThreeWithMedia(selected));
   std::vector<std::string> titles;
-  for (RowId id : catalogue().Selection) {
-    const CatalogueRow& row = *catalogue().Table1.FindById(id);
-    if (row.FileSize > 0) titles.push_back(TitleToFileName(row.Title));
-  }
+  for (const CatalogueRow& row : selected) titles.push_back(TitleToFileName(row.Title));
   auto dubbed = [&](const std::string& out) {
     int n = 0;
     for (const std::string& t : titles) n += testing::Exists(out + t + ".mpg") ? 1 : 0;
