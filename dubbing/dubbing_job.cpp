@@ -34,16 +34,10 @@ std::vector<RowId> SelectedRows(const Catalogue& catalogue) {
 // directory comes back when the measurement goes out of scope, unless KeepFolderCurrent().
 class FreeSpaceMeasurement {
  public:
-  explicit FreeSpaceMeasurement(const std::string& entry)
-      : previous_(platform::CurrentDirectory()) {
+  explicit FreeSpaceMeasurement(const std::string& entry) {
     const std::string folder = WithoutTrailingSeparator(entry);
     if (!folder.empty()) platform::SetCurrentDirectory(folder);
     free_bytes_ = platform::FreeBytes(platform::CurrentDirectory());
-  }
-  FreeSpaceMeasurement(const FreeSpaceMeasurement&) = delete;
-  FreeSpaceMeasurement& operator=(const FreeSpaceMeasurement&) = delete;
-  ~FreeSpaceMeasurement() {
-    if (!keep_folder_current_) platform::SetCurrentDirectory(previous_);
   }
 
   // True when the drive has room for `size` KB beyond `planned` KB already promised to other
@@ -51,12 +45,11 @@ class FreeSpaceMeasurement {
   bool HasRoomFor(double size, double planned = 0) const {
     return !free_bytes_ || static_cast<double>(*free_bytes_) / 1024 - planned >= size;
   }
-  void KeepFolderCurrent() { keep_folder_current_ = true; }
+  void KeepFolderCurrent() { previous_.Keep(); }
 
  private:
-  std::string previous_;
+  platform::CurrentDirectoryRestorer previous_;
   std::optional<std::uint64_t> free_bytes_;
-  bool keep_folder_current_ = false;
 };
 
 // Compares the free space of the drive of `entry` with `catalogue_size` KB; the save folder

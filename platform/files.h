@@ -90,6 +90,21 @@ std::optional<std::uint64_t> FreeBytes(std::string_view folder);
 std::string CurrentDirectory();
 bool SetCurrentDirectory(std::string_view path);
 
+// Makes the current directory of its making current again when it goes out of scope, however
+// the scope ends, unless Keep() was called.
+class CurrentDirectoryRestorer {
+ public:
+  CurrentDirectoryRestorer();
+  CurrentDirectoryRestorer(const CurrentDirectoryRestorer&) = delete;
+  CurrentDirectoryRestorer& operator=(const CurrentDirectoryRestorer&) = delete;
+  ~CurrentDirectoryRestorer();
+  void Keep() { keep_ = true; }  // the directory made current meanwhile stays
+
+ private:
+  std::string remembered_;  // empty when it could not be had: nothing to restore
+  bool keep_ = false;
+};
+
 // Full path of the running program's executable, and its folder with a trailing separator.
 std::string ProgramPath();
 std::string ProgramFolder();

@@ -23,20 +23,6 @@ constexpr char kBindingSource[] = "kapbinding\\win32\\kap_library_win32.cpp";
 constexpr int kFirstEntryLine = 640;
 constexpr int kEntryLineStep = 4;
 
-// Makes the remembered directory current again when the scope ends, however it ends.
-class CurrentDirectoryRestorer {
- public:
-  CurrentDirectoryRestorer() : remembered_(platform::CurrentDirectory()) {}
-  CurrentDirectoryRestorer(const CurrentDirectoryRestorer&) = delete;
-  CurrentDirectoryRestorer& operator=(const CurrentDirectoryRestorer&) = delete;
-  ~CurrentDirectoryRestorer() {
-    if (!remembered_.empty()) platform::SetCurrentDirectory(remembered_);
-  }
-
- private:
-  std::string remembered_;
-};
-
 // The binding's module-wide state. It lives until the program ends, and its destruction then
 // frees the library.
 struct Binding {
@@ -131,7 +117,7 @@ bool LoadKapLibrary(const std::string& folder) {
   Binding& state = State();
   if (state.loaded) return true;
 
-  const CurrentDirectoryRestorer restore;
+  const platform::CurrentDirectoryRestorer restore;
   const std::string install = folder.empty() ? KapInstallFolder() : folder;
   if (!install.empty()) {
     const std::string library_path = WithTrailingBackslash(install) + "KAP.DLL";
