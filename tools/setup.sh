@@ -60,4 +60,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/sysw
   [ -f "$WINEPREFIX/system.reg" ] && touch "$marker"
 fi
 [ -f "$WINEPREFIX/system.reg" ] || { echo "setup: could not create Wine prefix" >&2; exit 1; }
+# Wine draws the buttons of window frames with the Marlett font of fonts-wine, which this Wine
+# does not load from the package's folder by itself: the prefix gets a copy.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
 echo "setup: ready (Wine prefix $WINEPREFIX)" >&2
