@@ -45,14 +45,20 @@ mkdir -p build
 stage=$(mktemp -d "$top/build/release-stage.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
 started=$SECONDS
-for arch in win32 win64; do
+build_zips() { # arch: its zip and symbol zip into the staging folder
+  local arch=$1 config=build/release-$1/CPackConfig.cmake
   echo "== release $arch ==" >&2
-  cmake --preset "release-$arch" -DCAPSDUB_VERSION_SUFFIX="$suffix" >/dev/null
-  cmake --build --preset "release-$arch" -j2
-  config=build/release-$arch/CPackConfig.cmake
-  cpack --config "$config" -B "$stage/$arch" >/dev/null
-  cpack --config "$config" -B "$stage/$arch" -D CAPSDUB_SYMBOLS=ON >/dev/null
-  mv "$stage/$arch"/*.zip "$stage/"
+  cmake --preset "release-$arch" -DCAPSDUB_VERSION_SUFFIX="$suffix" >/dev/null &&
+    cmake --build --preset "release-$arch" -j2 &&
+    cpack --config "$config" -B "$stage/$arch" >/dev/null &&
+    cpack --config "$config" -B "$stage/$arch" -D CAPSDUB_SYMBOLS=ON >/dev/null &&
+    mv "$stage/$arch"/*.zip "$stage/"
+}
+for arch in win32 win64; do
+  build_zips "$arch" || {
+    echo "release: building the $arch zips failed; dist/ is left as it was" >&2
+    exit 1
+  }
 done
 (cd "$stage" && sha256sum -- *.zip >SHA256SUMS)
 
