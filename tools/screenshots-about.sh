@@ -2,7 +2,8 @@
 # Saves a screenshot of the About box under Wine on the virtual display:
 #   tools/screenshots-about.sh [preset] [output.png]
 # preset: a built Windows preset (default win64); output: default build/screenshots/about.png.
-# Maps the Japanese window font to the IPA font in the project's Wine prefix first.
+# Maps the Japanese window font to the IPA font in the project's Wine prefix first, and has
+# Wine draw the window frames itself while the box is shown (there is no window manager).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 preset=${1:-win64}
@@ -22,8 +23,10 @@ for face in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "Tahoma"; do
   "$run" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null
 done
 
+"$run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
+wineserver -k 2>/dev/null || true
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; "$run" reg delete "HKCU\Software\Wine\X11 Driver" /v Decorated /f >/dev/null 2>&1 || true' EXIT
 "$run" "$preview" 8 >"$work/rect" &
 preview_pid=$!
 # The first start after the font mapping builds the font cache; give the box time to paint.

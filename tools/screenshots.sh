@@ -2,7 +2,9 @@
 # Starts CapsDub.exe (x86_64) under Wine on a virtual display with generated sample data and
 # saves screenshots into docs/: the main window after the load, with a Shift-click range
 # selected, at the end of a command-line batch dub, and during a dub of large capsules started
-# with ダビング (the progress bar half way). Needs tools/setup.sh first.
+# with ダビング (the progress bar half way), and the About box (docs/about.png). The pictures
+# show the whole window as a Windows user sees it, title bar and frame included. Needs
+# tools/setup.sh first.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -13,7 +15,7 @@ command -v import >/dev/null && command -v xdotool >/dev/null || {
   exit 1
 }
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j2 --target CapsDub rk-samplegen >/dev/null
+cmake --build --preset win64 -j2 --target CapsDub rk-samplegen about-preview >/dev/null
 bin=build/win64
 run() { DISPLAY= "$top/cmake/wine-run" "$@"; }
 work=$top/sample/gui
@@ -39,6 +41,7 @@ restore() {
   if $have_ini; then cp "$ini_saved" "$ini"; fi
   rm -f "$ini_saved"
   rm -rf "$big"
+  run reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
 }
 trap restore EXIT
 wineserver -k 2>/dev/null || true
@@ -47,8 +50,13 @@ run "$bin/tools/samplegen/rk-samplegen.exe" --out 'D:\Reel Keeper\' --seed 1 --c
 # Fonts for Japanese text.
 run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ /d IPAPGothic /f >/dev/null
 run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Tahoma' /t REG_SZ /d IPAPGothic /f >/dev/null
+# Without a window manager nothing draws window frames unless Wine's X11 driver draws them
+# itself: "Decorated"="N" for the time of the screenshots.
+run reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
+wineserver -k 2>/dev/null || true
 export DISPLAY=:$CAPSDUB_XVFB_DISPLAY
-shot() { import -window root -crop 680x520+200+100 "$1"; }
+# The main window's outer rectangle, frame included: 661 x 503 at (212, 107).
+shot() { import -window root -crop 661x503+212+107 +repage "$1"; }
 
 run "$bin/app/gui/CapsDub.exe" &
 sleep 6
@@ -92,14 +100,14 @@ xdotool mousemove 480 180 click 1
 sleep 0.3
 xdotool type --delay 20 "$big_out"
 sleep 0.5
-bar() { convert "$1" -format "%[pixel:p{$2,475}]" info:; }
+bar() { convert "$1" -format "%[pixel:p{$2,468}]" info:; }
 blue='srgb(48,150,250)'
 frame=$(mktemp --suffix=.png)
 xdotool mousemove 240 550 click 1
 taken=false
 for _ in $(seq 60); do
   shot "$frame"
-  if [ "$(bar "$frame" 120)" = "$blue" ] && [ "$(bar "$frame" 600)" != "$blue" ]; then
+  if [ "$(bar "$frame" 108)" = "$blue" ] && [ "$(bar "$frame" 588)" != "$blue" ]; then
     cp "$frame" docs/dubbing.png
     taken=true
     break
@@ -112,5 +120,6 @@ xdotool key alt+F4 >/dev/null 2>&1 || true
 sleep 1
 wineserver -k 2>/dev/null || true
 wait || true
+CAPSDUB_XVFB_DISPLAY=$CAPSDUB_XVFB_DISPLAY DISPLAY= bash tools/screenshots-about.sh win64 docs/about.png
 echo "screenshots: docs/main-window.png docs/main-window-selection.png docs/batch-dub.png" \
-  "docs/dubbing.png" >&2
+  "docs/dubbing.png docs/about.png" >&2

@@ -2,7 +2,14 @@
 # Takes a fresh Debian 12 machine to a state where CapsDub builds and its tests run:
 # compilers, cmake, mingw-w64, Wine (32- and 64-bit), Xvfb, a Japanese font, GoogleTest,
 # and one Wine prefix for the project. Quick when run again.
+#   tools/setup.sh [--no-prefix]   --no-prefix: the packages only (what tools/release.sh needs)
 set -euo pipefail
+make_prefix=true
+case "${1:-}" in
+  "") ;;
+  --no-prefix) make_prefix=false ;;
+  *) echo "usage: tools/setup.sh [--no-prefix]" >&2; exit 2 ;;
+esac
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 : "${CAPSDUB_WINEPREFIX:=$top/.wine}"
@@ -11,8 +18,9 @@ export WINEPREFIX="$CAPSDUB_WINEPREFIX" WINEDEBUG=-all
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
+# fonts-wine: Wine's own fonts, among them Marlett, which draws the buttons of window frames.
 packages=(cmake g++ make ninja-build clang-format mingw-w64 wine wine64 wine32:i386
-          xvfb xauth fonts-ipafont googletest libgtest-dev imagemagick xdotool)
+          xvfb xauth fonts-ipafont fonts-wine googletest libgtest-dev imagemagick xdotool)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -28,6 +36,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get update -qq
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+$make_prefix || exit 0
 
 # One Wine prefix for the project, made after both Wine architectures are present so that
 # 32-bit programs run in it. A prefix made once is reused. Some machines (a kernel without
@@ -50,4 +60,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/sysw
   [ -f "$WINEPREFIX/system.reg" ] && touch "$marker"
 fi
 [ -f "$WINEPREFIX/system.reg" ] || { echo "setup: could not create Wine prefix" >&2; exit 1; }
+# Wine draws the buttons of window frames with the Marlett font of fonts-wine, which this Wine
+# does not load from the package's folder by itself: the prefix gets a copy.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
 echo "setup: ready (Wine prefix $WINEPREFIX)" >&2

@@ -211,13 +211,18 @@ class GuiProgramTest : public ::testing::Test {
                                             std::to_string(GetCurrentProcessId()));
     fs::remove_all(scratch_);
     fs::create_directories(scratch_ / "bin");
-    // The copy's name keys its profile file: one for these tests alone.
-    program_ = scratch_ / "bin" / "CapsDubProgramTest.exe";
-    ASSERT_TRUE(CopyFileW(WindowsPath(CAPSDUB_GUI_EXE).c_str(), program_.c_str(), FALSE));
+    // The copy's name keys its profile file: one for these tests alone. tools/release-check.sh
+    // names instead a CapsDub.exe unpacked from a release zip, run where it is.
+    if (const wchar_t* shipped = _wgetenv(L"CAPSDUB_PROGRAM_UNDER_TEST"); shipped != nullptr) {
+      program_ = shipped;
+    } else {
+      program_ = scratch_ / "bin" / "CapsDubProgramTest.exe";
+      ASSERT_TRUE(CopyFileW(WindowsPath(CAPSDUB_GUI_EXE).c_str(), program_.c_str(), FALSE));
+    }
     wchar_t windows[MAX_PATH];
     const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
     ASSERT_GT(n, 0u);
-    profile_ = fs::path(std::wstring(windows, n)) / "CapsDubProgramTest.INI";
+    profile_ = fs::path(std::wstring(windows, n)) / program_.stem().wstring().append(L".INI");
     fs::remove(profile_);
 
     job_.reset(CreateJobObjectW(nullptr, nullptr));

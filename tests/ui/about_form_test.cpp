@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "capsdub_version.h"
+#include "platform/codepage.h"
 #include "ui/win32/window.h"
 
 namespace capsdub {
@@ -82,7 +84,8 @@ TEST_F(AboutForm, HiddenAtCreationWithLabelsFilledFromTheProgramsVersion) {
   EXPECT_EQ(GetWindow(box(), GW_OWNER), main_.hwnd());
   EXPECT_EQ(win32::WindowRef(box()).Text(), L"バージョン情報");
   EXPECT_EQ(ControlText(box(), TAboutForm::kLabelTitle), L"カプスダブ");
-  EXPECT_EQ(ControlText(box(), TAboutForm::kLabelVersion), L"バージョン 1.3.2.0");
+  EXPECT_EQ(ControlText(box(), TAboutForm::kLabelVersion),
+            L"バージョン " + platform::SjisToWide(CAPSDUB_VERSION_TEXT));
   const std::wstring author = ControlText(box(), TAboutForm::kLabelCopyLeft);
   EXPECT_EQ(author.rfind(L"作者 ", 0), 0u);
   EXPECT_GT(author.size(), 3u);
@@ -90,8 +93,8 @@ TEST_F(AboutForm, HiddenAtCreationWithLabelsFilledFromTheProgramsVersion) {
             L"最新バージョンはこのホームページからダウンロードできます。");
   EXPECT_EQ(ControlText(box(), TAboutForm::kLabel1),
             L"要望、感想、質問、バグなどは、こちらのBBSまでご連絡ください");
-  EXPECT_EQ(ControlText(box(), TAboutForm::kLabel3), L"http://www.example.jp/capsdub/");
-  EXPECT_EQ(ControlText(box(), TAboutForm::kLabel4), L"http://www.example.jp/capsdub/bbs/");
+  EXPECT_EQ(ControlText(box(), TAboutForm::kLabel3), ParseAboutLink(TAboutForm::kHomePage).text);
+  EXPECT_EQ(ControlText(box(), TAboutForm::kLabel4), ParseAboutLink(TAboutForm::kForum).text);
   EXPECT_EQ(ControlText(box(), TAboutForm::kBtnCancel), L"OK");
 }
 
@@ -198,8 +201,18 @@ TEST_F(AboutForm, LinksOpenTheirAddressWithHandCursorAndTooltip) {
     SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     ASSERT_FALSE(opened_.empty()) << id;
+    // The release's links name the guide beside the program, wherever it was unpacked.
+    const AboutLink setting =
+        ParseAboutLink(id == TAboutForm::kLabel3 ? TAboutForm::kHomePage : TAboutForm::kForum);
+    std::wstring expected = setting.target;
+    if (!setting.web) {
+      wchar_t program[MAX_PATH] = {};
+      GetModuleFileNameW(nullptr, program, MAX_PATH);
+      const std::wstring path = program;
+      expected = path.substr(0, path.find_last_of(L'\\') + 1) + setting.target;
+    }
     for (const auto& address : opened_) {
-      EXPECT_EQ(address, id == TAboutForm::kLabel3 ? TAboutForm::kHomePage : TAboutForm::kForum);
+      EXPECT_EQ(platform::SjisToWide(address), expected);
     }
     EXPECT_TRUE(SendMessageW(box(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
                              MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
@@ -227,6 +240,27 @@ TEST_F(AboutForm, LinksOpenTheirAddressWithHandCursorAndTooltip) {
     EXPECT_EQ(std::wstring(text), L"ホームページを開く");
     const int id = GetDlgCtrlID(reinterpret_cast<HWND>(tool.uId));
     EXPECT_TRUE(id == TAboutForm::kLabel3 || id == TAboutForm::kLabel4) << id;
+  }
+}
+
+TEST(AboutLinks, WebAddressOrFileBesideTheProgramWithItsPart) {
+  const struct {
+    const wchar_t* setting;
+    const wchar_t* text;
+    const wchar_t* target;
+    bool web;
+  } cases[] = {
+      {L"https://capsdub.example/bbs/#new", L"https://capsdub.example/bbs/#new",
+       L"https://capsdub.example/bbs/#new", true},
+      {L"読んでください.txt", L"読んでください.txt", L"読んでください.txt", false},
+      {L"読んでください.txt#問題の報告", L"読んでください.txt「問題の報告」", L"読んでください.txt",
+       false},
+  };
+  for (const auto& c : cases) {
+    const AboutLink link = ParseAboutLink(c.setting);
+    EXPECT_EQ(link.text, c.text);
+    EXPECT_EQ(link.target, c.target);
+    EXPECT_EQ(link.web, c.web);
   }
 }
 

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "capsdub_version.h"
+#include "platform/codepage.h"
+
 namespace capsdub {
 namespace {
 
@@ -142,33 +145,67 @@ bool AllEmpty(TVersion version) {
 const std::pair<WORD, WORD> kJapanese{0x0411, 932};
 const std::pair<WORD, WORD> kEnglish{0x0409, 1200};
 
+// The fixed version words of a file's version block as "a.b.c.d", and its block; empty when
+// the file has none.
+struct FixedVersion {
+  std::string file, product;
+  std::vector<BYTE> block;
+};
+
+FixedVersion ReadFixedVersion(const std::wstring& file) {
+  FixedVersion result;
+  DWORD ignored = 0;
+  result.block.resize(GetFileVersionInfoSizeW(file.c_str(), &ignored));
+  if (result.block.empty() ||
+      !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(result.block.size()),
+                           result.block.data())) {
+    return {};
+  }
+  void* value = nullptr;
+  UINT size = 0;
+  if (!VerQueryValueW(result.block.data(), L"\\", &value, &size)) return {};
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+  auto text = [](DWORD ms, DWORD ls) {
+    return std::to_string(HIWORD(ms)) + "." + std::to_string(LOWORD(ms)) + "." +
+           std::to_string(HIWORD(ls)) + "." + std::to_string(LOWORD(ls));
+  };
+  result.file = text(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
+  result.product = text(fixed->dwProductVersionMS, fixed->dwProductVersionLS);
+  return result;
+}
+
 TEST(VersionInfo, CapsDubsOwnBlock) {
   const TVersion version = GetVersionInfo(OwnFileName());
   EXPECT_EQ(version.ProductName, "\x83\x4a\x83\x76\x83\x58\x83\x5f\x83\x75");  // カプスダブ
-  EXPECT_EQ(version.FileVersion, "1.3.2.0");
-  EXPECT_EQ(version.ProductVersion, "1.3.2.0");
   EXPECT_FALSE(version.LegalCopyright.empty());
   EXPECT_EQ(version.OriginalFileName, "CapsDub.exe");  // written "OriginalFilename"
   EXPECT_TRUE(version.SCRNSAVE.empty());
 
-  // One translation, Japanese in Shift-JIS, and a fixed version that agrees with the text.
-  DWORD ignored = 0;
-  std::vector<BYTE> block(GetFileVersionInfoSizeW(OwnFileName().c_str(), &ignored));
-  ASSERT_FALSE(block.empty());
-  ASSERT_TRUE(GetFileVersionInfoW(OwnFileName().c_str(), 0, static_cast<DWORD>(block.size()),
-                                  block.data()));
+  // One translation, Japanese in Shift-JIS.
+  const FixedVersion fixed = ReadFixedVersion(OwnFileName());
+  ASSERT_FALSE(fixed.block.empty());
   void* value = nullptr;
   UINT size = 0;
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &size));
+  ASSERT_TRUE(VerQueryValueW(fixed.block.data(), L"\\VarFileInfo\\Translation", &value, &size));
   ASSERT_EQ(size, 4u);
   EXPECT_EQ(static_cast<const WORD*>(value)[0], 0x0411);
   EXPECT_EQ(static_cast<const WORD*>(value)[1], 932);
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &value, &size));
-  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010003u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00020000u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010003u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00020000u);
+}
+
+// The version written once in the build (project()) is the one in the version resources of
+// the programs as built, in their texts and in their fixed version words.
+TEST(VersionInfo, ShippedFilesCarryTheProjectsVersion) {
+  const std::wstring own = OwnFileName();
+  const std::wstring shipped = own.substr(0, own.find_last_of(L'\\') + 1) + L"shipped\\";
+  for (const std::wstring& file : {own, shipped + L"CapsDub.exe", shipped + L"KAP.dll"}) {
+    SCOPED_TRACE(platform::WideToSjis(file));
+    const TVersion version = GetVersionInfo(file);
+    EXPECT_EQ(version.FileVersion, CAPSDUB_VERSION_TEXT);
+    EXPECT_EQ(version.ProductVersion, CAPSDUB_VERSION_TEXT);
+    const FixedVersion fixed = ReadFixedVersion(file);
+    EXPECT_EQ(fixed.file, CAPSDUB_VERSION_TEXT);
+    EXPECT_EQ(fixed.product, CAPSDUB_VERSION_TEXT);
+  }
 }
 
 TEST_F(VersionFile, ElevenKeysInOrderWhateverTheirLetterCase) {

@@ -45,7 +45,21 @@ bool IsLink(int id) {
   return id == TAboutForm::kLabel3 || id == TAboutForm::kLabel4;
 }
 
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
 }  // namespace
+
+AboutLink ParseAboutLink(std::wstring_view setting) {
+  if (StartsWith(setting, L"http://") || StartsWith(setting, L"https://")) {
+    return {std::wstring(setting), std::wstring(setting), true};
+  }
+  const std::size_t hash = setting.find(L'#');
+  if (hash == std::wstring_view::npos) return {std::wstring(setting), std::wstring(setting), false};
+  const std::wstring file(setting.substr(0, hash));
+  return {file + L"「" + std::wstring(setting.substr(hash + 1)) + L"」", file, false};
+}
 
 TAboutForm::TAboutForm() : open_link_([](std::string_view address) { ShellOpen(address, {}); }) {}
 
@@ -137,7 +151,7 @@ bool TAboutForm::OnMessage(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
         return true;
       }
       if (IsLink(id) && HIWORD(w) == STN_CLICKED) {
-        if (open_link_) open_link_(id == kLabel3 ? kHomePage : kForum);
+        OpenLink(id == kLabel3 ? kHomePage : kForum);
         return true;
       }
       return false;
@@ -173,10 +187,10 @@ void TAboutForm::CreateControls() {
   AddLabel(kLabelCopyLeft, L"", 80, 56, 0, false);
   AddLabel(kLabel2, L"最新バージョンはこのホームページからダウンロードできます。", 8, 76, 316,
            false);
-  HWND home = AddLabel(kLabel3, platform::SjisToWide(kHomePage), 32, 96, 0, true);
+  HWND home = AddLabel(kLabel3, ParseAboutLink(kHomePage).text, 32, 96, 0, true);
   AddLabel(kLabel1, L"要望、感想、質問、バグなどは、こちらのBBSまでご連絡ください", 8, 120, 321,
            false);
-  HWND forum = AddLabel(kLabel4, platform::SjisToWide(kForum), 32, 144, 0, true);
+  HWND forum = AddLabel(kLabel4, ParseAboutLink(kForum).text, 32, 144, 0, true);
   child(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kBtnCancel, 127, 169, 75, 25);
   SendMessageW(hwnd(), DM_SETDEFID, kBtnCancel, 0);
 
@@ -247,6 +261,21 @@ void TAboutForm::DrawIcon() {
   SendDlgItemMessageW(hwnd(), kImageSub, STM_SETIMAGE, IMAGE_BITMAP,
                       reinterpret_cast<LPARAM>(image_sub_.get()));
   InvalidateRect(GetDlgItem(hwnd(), kImageMain), nullptr, FALSE);
+}
+
+void TAboutForm::OpenLink(const wchar_t* setting) {
+  if (!open_link_) return;
+  const AboutLink link = ParseAboutLink(setting);
+  if (link.web) {
+    open_link_(platform::WideToSjis(link.target));
+    return;
+  }
+  // A file beside the program, wherever the program was unpacked.
+  const std::wstring program = OwnFileName();
+  const std::size_t folder_end = program.find_last_of(L'\\');
+  const std::wstring folder =
+      folder_end == std::wstring::npos ? L"" : program.substr(0, folder_end + 1);
+  open_link_(platform::WideToSjis(folder + link.target));
 }
 
 void TAboutForm::FillLabels() {

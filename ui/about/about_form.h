@@ -9,10 +9,23 @@
 #include <string>
 #include <string_view>
 
+#include "ui/about/about_links.h"
 #include "ui/win32/handles.h"
 #include "ui/win32/window.h"
 
 namespace capsdub {
+
+// One of the About box's links: the text it shows and what a click opens.
+struct AboutLink {
+  std::wstring text;    // shown underlined
+  std::wstring target;  // a web address, or a file name relative to the program's folder
+  bool web = false;
+};
+
+// A link as the build setting gives it: a web address (http:// or https://) is shown and
+// opened as it is; anything else names a file in the program's folder, and a "#" followed by
+// the name of a part of that file adds the part to the text ("読んでください.txt「問題の報告」").
+AboutLink ParseAboutLink(std::wstring_view setting);
 
 class TAboutForm : public win32::Dialog {
  public:
@@ -36,11 +49,13 @@ class TAboutForm : public win32::Dialog {
   static constexpr COLORREF kBackground = RGB(240, 251, 255);
   static constexpr COLORREF kLabelColour = RGB(0, 0, 128);
   static constexpr COLORREF kLinkColour = RGB(0, 0, 255);
-  static constexpr const char* kHomePage = "http://www.example.jp/capsdub/";
-  static constexpr const char* kForum = "http://www.example.jp/capsdub/bbs/";
+  // The build settings of the two links (see ParseAboutLink).
+  static constexpr const wchar_t* kHomePage = CAPSDUB_HOME_PAGE;
+  static constexpr const wchar_t* kForum = CAPSDUB_FORUM;
   static constexpr const wchar_t* kLinkTip = L"ホームページを開く";
 
-  // Opens a link's address; ShellOpen unless replaced (the tests replace it).
+  // Opens a link's address (Shift-JIS): a web address, or a file's full path. ShellOpen unless
+  // replaced (the tests replace it).
   using LinkOpener = std::function<void(std::string_view address)>;
 
   TAboutForm();
@@ -64,6 +79,7 @@ class TAboutForm : public win32::Dialog {
  private:
   void CreateControls();
   void DrawIcon();
+  void OpenLink(const wchar_t* setting);
   void FillLabels();  // FormCreate's labels
   HWND AddLabel(int id, const std::wstring& text, int x, int y, int width, bool link);
   static void SetLabelText(HWND label, const std::wstring& text, int width);
