@@ -76,7 +76,13 @@ void ReportCurrentException() noexcept {
 }
 
 Window::~Window() {
-  Destroy();
+  // What the derived class was is gone by now: the window's last messages go to the system's
+  // default handling, never to a handler of this object.
+  if (hwnd_ == nullptr) return;
+  const HWND hwnd = hwnd_;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
 }
 
 bool Window::Create(const wchar_t* class_name, const wchar_t* title, DWORD style, DWORD ex_style,
@@ -132,7 +138,17 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) 
 }
 
 Dialog::~Dialog() {
-  Destroy();
+  // As for a window: the dialog's last messages reach no handler of this object.
+  if (hwnd_ == nullptr) return;
+  const HWND hwnd = hwnd_;
+  RemoveModelessDialog(hwnd);
+  SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+  hwnd_ = nullptr;
+  if (modal_) {
+    EndDialog(hwnd, IDCANCEL);
+  } else {
+    DestroyWindow(hwnd);
+  }
 }
 
 bool Dialog::CreateModeless(const DLGTEMPLATE* dialog_template, HWND owner) {

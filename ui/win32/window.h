@@ -61,8 +61,10 @@ void SetExceptionSink(ExceptionSink sink);
 void ReportCurrentException() noexcept;
 
 // A window of a class registered by this program. The object owns the window: destroying the
-// object destroys the window. OnMessage returns true when it handled the message, with the
-// result in `result`; everything else goes to DefWindowProcW.
+// object destroys the window (a class that wants its own handlers to see WM_DESTROY calls
+// Destroy in its destructor; otherwise the base destroys the window without them). OnMessage
+// returns true when it handled the message, with the result in `result`; everything else goes to
+// DefWindowProcW.
 class Window : public WindowRef {
  public:
   Window() = default;
