@@ -65,6 +65,11 @@ inline constexpr char kSizeResult[] = " > \x8c\x8b\x89\xca ";  // " > 結果 "
 inline constexpr char kChooseSaveFolder[] =  // 保存先のフォルダーを選択してください.
     "\x95\xdb\x91\xb6\x90\xe6\x82\xcc\x83t\x83H\x83\x8b\x83_\x81[\x82\xf0\x91I\x91\xf0\x82\xb5"
     "\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2.";
+// The error display's text for an error that carries no message of its own.
+inline constexpr char kUnknownError[] =  // 不明なエラーが発生しました。
+    "\x95s\x96\xbe\x82\xc8\x83G\x83\x89\x81["
+    "\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81"
+    "B";
 inline constexpr char kPauseCaption[] = "\x88\xea\x8e\x9e\x92\xe2\x8e~";  // 一時停止
 inline constexpr char kResumeCaption[] = " \x8d\xc4 \x8aJ ";              // " 再 開 "
 

@@ -8,6 +8,7 @@
 #include "catalogue/sort.h"
 #include "dubbing/dubbing_job.h"
 #include "dubbing/kap_capsule_deleter.h"
+#include "dubbing/messages.h"
 #include "kapbinding/kap_library.h"
 
 namespace capsdub {
@@ -63,7 +64,7 @@ void MainController::Guarded(Step&& step) {
   } catch (const std::exception& e) {
     window_.ShowAppException(e.what());
   } catch (...) {
-    window_.ShowAppException("Unknown error");
+    window_.ShowAppException(messages::kUnknownError);
   }
 }
 
@@ -106,6 +107,8 @@ void MainController::LoadCatalogue() {
       }
     } catch (...) {
       loading_ = false;
+      // The rows read before the error are in the catalogue: the grid shows them.
+      window_.CatalogueChanged();
       window_.NumberDuplicates = true;
       window_.EnableFolderButtons(true);
       throw;

@@ -1,13 +1,15 @@
 // The window base: a window or modeless dialog whose class leaves its destruction to the base
 // goes away with the object, and its last messages reach no handler of the object being
 // destroyed (a call through the base's pure handler slot faults; the system swallows the
-// fault inside the window procedure, so the test watches for it).
+// fault inside the window procedure, so the test watches for it); an error without a message.
 #include "ui/win32/window.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "ui/win32/dialog_template.h"
 
 namespace capsdub {
@@ -78,6 +80,18 @@ TEST(WindowBase, DestroysAModelessDialogOfAClassThatDoesNot) {
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_TRUE(g_handled.empty());
   EXPECT_EQ(watch.faults(), 0);
+}
+
+TEST(WindowBase, AnErrorWithoutAMessageIsToldInJapanese) {
+  std::string told;
+  win32::SetExceptionSink([&](const std::string& message) { told = message; });
+  try {
+    throw 1;
+  } catch (...) {
+    win32::ReportCurrentException();
+  }
+  win32::SetExceptionSink(nullptr);
+  EXPECT_EQ(told, platform::WideToSjis(L"不明なエラーが発生しました。"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <exception>
 #include <vector>
 
+#include "dubbing/messages.h"
 #include "platform/codepage.h"
 
 namespace capsdub::win32 {
@@ -63,7 +64,7 @@ void ReportCurrentException() noexcept {
     } catch (const std::exception& e) {
       message = e.what();
     } catch (...) {
-      message = "Unknown error";
+      message = messages::kUnknownError;
     }
     if (Sink()) {
       Sink()(message);
