@@ -74,6 +74,10 @@ int Compare(const SortValue& a, const SortValue& b) {
 
 }  // namespace
 
+bool SameFieldName(const std::string& a, const std::string& b) {
+  return SameNameIgnoringCase(a, b.c_str());
+}
+
 int CompareTextCollated(const std::string& a, const std::string& b) {
   const std::string ka = platform::CollationKey(a);
   const std::string kb = platform::CollationKey(b);

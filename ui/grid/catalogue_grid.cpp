@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "catalogue/display_format.h"
+#include "catalogue/sort.h"
 #include "platform/codepage.h"
 #include "platform/locale.h"
 #include "ui/grid/column_move.h"
@@ -267,7 +268,7 @@ void CatalogueGrid::UpdateSortMarkers() {
     item.mask = HDI_FORMAT;
     Header_GetItem(header, i, &item);
     item.fmt &= ~(HDF_SORTDOWN | HDF_SORTUP);
-    if (catalogue_.SortField == kColumns[i].field)
+    if (SameFieldName(catalogue_.SortField, kColumns[i].field))
       item.fmt |= catalogue_.SortMarker == 1 ? HDF_SORTDOWN : HDF_SORTUP;
     Header_SetItem(header, i, &item);
   }
