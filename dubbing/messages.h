@@ -51,6 +51,8 @@ inline constexpr char kDiskTooSmall[] =
 inline constexpr char kSizeError[] =  // "ダビングサイズエラー "
     "\x83_\x83r\x83\x93\x83O\x83T\x83"
     "C\x83Y\x83G\x83\x89\x81[ ";
+inline constexpr char kIncompleteError[] =  // "ダビング不完全エラー "
+    "\x83_\x83r\x83\x93\x83O\x95s\x8a\xae\x91S\x83G\x83\x89\x81[ ";
 inline constexpr char kVerifying[] =  // ダビング検証中...
     "\x83_\x83r\x83\x93\x83O\x8c\x9f\x8f\xd8\x92\x86...";
 inline constexpr char kVerified[] =  // ダビング検証終了.
