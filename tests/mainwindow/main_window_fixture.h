@@ -69,11 +69,22 @@ inline void SetShift(bool down) {
   SetKeyboardState(keys);
 }
 
+// A message box of this process (another program of the same Wine server may show one too).
+inline HWND OwnMessageBox() {
+  for (HWND box = FindWindowExW(nullptr, nullptr, ui::kMessageBoxClass, nullptr); box != nullptr;
+       box = FindWindowExW(nullptr, box, ui::kMessageBoxClass, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(box, &process);
+    if (process == GetCurrentProcessId()) return box;
+  }
+  return nullptr;
+}
+
 // Closes CapsDub's message boxes a moment after they open, counting them.
 inline int g_boxes_closed = 0;
 inline void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD) {
   // A modal box stays until its loop ends: one close per tick.
-  if (HWND box = FindWindowW(ui::kMessageBoxClass, nullptr)) {
+  if (HWND box = OwnMessageBox()) {
     ++g_boxes_closed;
     PostMessageW(box, WM_CLOSE, 0, 0);
   }

@@ -401,8 +401,11 @@ TEST_F(MainWindowTest, TheAboutActionShowsOneAboutBox) {
   SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionAbout, 0);
   Pump(50);
   int boxes = 0;
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, L"バージョン情報")) != nullptr;)
-    ++boxes;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, L"バージョン情報")) != nullptr;) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    boxes += process == GetCurrentProcessId() ? 1 : 0;  // not another program's box
+  }
   EXPECT_EQ(boxes, 1);
 }
 
