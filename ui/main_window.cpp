@@ -20,6 +20,14 @@ namespace {
 constexpr wchar_t kClassName[] = L"TForm1";
 constexpr wchar_t kTitle[] = L"カプスダブ";
 constexpr char kTitleSjis[] = "\x83J\x83v\x83X\x83_\x83u";  // カプスダブ
+// A folder whose name has no Shift-JIS form is refused: the job and the readers would use it
+// with '?' in place of what Shift-JIS lacks.
+constexpr wchar_t kSaveFolderRefused[] =
+    L"保存フォルダーにシフトJISで表せない文字があります。別のフォルダーを指定してください。";
+constexpr wchar_t kHostFolderRefused[] =
+    L"ReelKeeperフォルダーにシフトJISで表せない文字があります。別のフォルダーを指定してください。";
+constexpr wchar_t kChosenFolderRefused[] =
+    L"選択したフォルダーにシフトJISで表せない文字があります。別のフォルダーを選択してください。";
 constexpr UINT kActivateMessage = WM_APP + 1;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kSplitterSubclass = 2;
@@ -98,9 +106,9 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
 }
 
 // The system's folder-browse dialog: the chosen folder, or nullopt when cancelled.
-std::optional<std::string> SystemBrowseForFolder(HWND owner, std::string_view title,
-                                                 std::string_view prompt,
-                                                 std::string_view initial) {
+std::optional<std::wstring> SystemBrowseForFolder(HWND owner, std::string_view title,
+                                                  std::string_view prompt,
+                                                  std::string_view initial) {
   BrowseContext context{Wide(title), Wide(WithoutTrailingSeparator(initial))};
   const std::wstring prompt_text = Wide(prompt);
   wchar_t display[MAX_PATH] = {};
@@ -117,7 +125,7 @@ std::optional<std::string> SystemBrowseForFolder(HWND owner, std::string_view ti
   const bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
   CoTaskMemFree(chosen);
   if (!ok) return std::nullopt;
-  return platform::WideToSjis(path);
+  return std::wstring(path);
 }
 
 LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
@@ -481,7 +489,9 @@ void TForm1::OnCommand(int id, int code) {
   if (id >= kActionExport && id <= kActionHELP && !ActionEnabled(id)) return;
   switch (id) {
     case kActionExport:
-      if (events_ != nullptr) Run([&] { events_->ActionExportExecute(); });
+      if (events_ != nullptr && FolderTextUsable(kPathMPEGSave) &&
+          FolderTextUsable(kPathReelKeeper))
+        Run([&] { events_->ActionExportExecute(); });
       break;
     case kActionPause:
       if (events_ != nullptr) Run([&] { events_->ActionPauseExecute(); });
@@ -496,7 +506,7 @@ void TForm1::OnCommand(int id, int code) {
       if (about_) Run([&] { about_(); });
       break;
     case kActionRefresh:
-      if (events_ != nullptr)
+      if (events_ != nullptr && FolderTextUsable(kPathReelKeeper))
         Run([&] {
           catalogue_.PathReelKeeper = WindowRef(Control(kPathReelKeeper)).TextSjis();
           events_->ActionRefreshExecute();
@@ -512,9 +522,13 @@ void TForm1::OnCommand(int id, int code) {
       if (code == BN_CLICKED) Run([&] { ButtonSaveFolderClick(); });
       break;
     case kPathReelKeeper:
-      // The readers take the host folder from the edit at the moment they run.
-      if (code == EN_CHANGE)
-        catalogue_.PathReelKeeper = WindowRef(Control(kPathReelKeeper)).TextSjis();
+      // The readers take the host folder from the edit at the moment they run; a text
+      // without a Shift-JIS form leaves the last usable one in force.
+      if (code == EN_CHANGE) {
+        bool lossy = false;
+        std::string text = WindowRef(Control(kPathReelKeeper)).TextSjis(&lossy);
+        if (!lossy) catalogue_.PathReelKeeper = std::move(text);
+      }
       break;
     default:
       break;
@@ -708,8 +722,27 @@ void TForm1::ShowMessageNoWait(std::string_view text, MessageIcon icon) {
 
 std::optional<std::string> TForm1::BrowseForFolder(std::string_view title, std::string_view prompt,
                                                    std::string_view initial_folder) {
-  if (browser_) return browser_(title, prompt, initial_folder);
-  return SystemBrowseForFolder(hwnd_, title, prompt, initial_folder);
+  // A folder whose name Shift-JIS cannot hold is refused and the dialog asks again.
+  for (;;) {
+    const std::optional<std::wstring> chosen =
+        browser_ ? browser_(title, prompt, initial_folder)
+                 : SystemBrowseForFolder(hwnd_, title, prompt, initial_folder);
+    if (!chosen) return std::nullopt;
+    bool lossy = false;
+    std::string folder = platform::WideToSjis(*chosen, &lossy);
+    if (!lossy) return folder;
+    SetStatus(platform::WideToSjis(kChosenFolderRefused), kColourRed);
+  }
+}
+
+bool TForm1::FolderTextUsable(int box) {
+  bool lossy = false;
+  WindowRef(Control(box)).TextSjis(&lossy);
+  if (lossy) {
+    SetStatus(platform::WideToSjis(box == kPathMPEGSave ? kSaveFolderRefused : kHostFolderRefused),
+              kColourRed);
+  }
+  return !lossy;
 }
 
 void TForm1::ButtonFolderClick() {

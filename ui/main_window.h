@@ -84,8 +84,9 @@ class TForm1 : public win32::Window, public MainWindowPort {
   }
   // "About...": shows the About box.
   void set_about(std::function<void()> about) { about_ = std::move(about); }
-  // The folder-browse dialog (the system's by default; tests put their own).
-  using FolderBrowser = std::function<std::optional<std::string>(
+  // The folder-browse dialog (the system's by default; tests put their own): the chosen
+  // folder as the system names it, nullopt when cancelled.
+  using FolderBrowser = std::function<std::optional<std::wstring>(
       std::string_view title, std::string_view prompt, std::string_view initial)>;
   void set_folder_browser(FolderBrowser browser) { browser_ = std::move(browser); }
 
@@ -161,6 +162,9 @@ class TForm1 : public win32::Window, public MainWindowPort {
   void ShowMemo();
   void ButtonFolderClick();
   void ButtonSaveFolderClick();
+  // Whether the text of a folder box has a Shift-JIS form; when not, says so on the status
+  // line in red.
+  bool FolderTextUsable(int box);
   void SaveSettingsOnce();
   // Runs an event handler; a close asked for meanwhile is carried out once nothing runs.
   template <typename Handler>

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "dubbing/dubbing_job.h"
 #include "platform/codepage.h"
 #include "platform/fault_injection.h"
+#include "platform/files.h"
 #include "tests/dubbing/test_support.h"
 #include "tests/mainwindow/main_window_fixture.h"
 #include "tools/samplegen/sample_host.h"
@@ -380,6 +382,45 @@ TEST_F(MainWindowTest, DubsTheSelectionIntoTheSaveFolder) {
   }
   EXPECT_GE(written, 1);
   EXPECT_EQ(form_->SaveFolderHistory().front(), out);
+}
+
+// "é" has no Shift-JIS form; the system's nearest stand-in would be "e", naming another folder.
+TEST_F(MainWindowTest, FoldersWithoutAShiftJisFormAreRefusedAndNothingIsWritten) {
+  Start();
+  const std::string lookalike = scratch_.Folder("cafe\\");
+  const std::wstring refused = platform::SjisToWide(scratch_.root()) + L"caf\u00e9\\";
+  Drag(RowPoint(0), RowPoint(2));
+  SetWindowTextW(form_->Control(ui::kPathMPEGSave), refused.c_str());
+  SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionExport, 0);
+  Pump(50);
+  EXPECT_EQ(form_->StatusText(), Sjis("保存フォルダーにシフトJISで表せない文字があります。"
+                                      "別のフォルダーを指定してください。"));
+  EXPECT_EQ(form_->StatusColor(), kColourRed);
+  EXPECT_TRUE(form_->SaveFolderHistory().empty());
+  EXPECT_TRUE(platform::ListFiles(lookalike, "*").empty());
+
+  // The host folder: 表示更新 is refused and the catalogue stays.
+  const std::size_t rows = catalogue().Table1.size();
+  SetWindowTextW(form_->Control(ui::kPathReelKeeper), refused.c_str());
+  SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionRefresh, 0);
+  EXPECT_EQ(form_->StatusText(), Sjis("ReelKeeperフォルダーにシフトJISで表せない文字があります。"
+                                      "別のフォルダーを指定してください。"));
+  EXPECT_EQ(catalogue().Table1.size(), rows);
+  EXPECT_EQ(catalogue().PathReelKeeper, host_);
+
+  // A folder chosen in the dialog: refused, and the dialog asks again.
+  std::vector<std::wstring> choices = {refused, platform::SjisToWide(lookalike)};
+  form_->set_folder_browser([&](std::string_view, std::string_view, std::string_view) {
+    std::optional<std::wstring> next = choices.front();
+    choices.erase(choices.begin());
+    return next;
+  });
+  SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(ui::kButtonSaveFolder, BN_CLICKED),
+               reinterpret_cast<LPARAM>(form_->Control(ui::kButtonSaveFolder)));
+  EXPECT_TRUE(choices.empty());
+  EXPECT_EQ(form_->SaveFolderText(), lookalike);
+  EXPECT_EQ(form_->StatusText(), Sjis("選択したフォルダーにシフトJISで表せない文字があります。"
+                                      "別のフォルダーを選択してください。"));
 }
 
 }  // namespace

@@ -48,8 +48,8 @@ void WindowRef::SetTextSjis(std::string_view sjis) const {
   SetText(platform::SjisToWide(sjis));
 }
 
-std::string WindowRef::TextSjis() const {
-  return platform::WideToSjis(Text());
+std::string WindowRef::TextSjis(bool* lossy) const {
+  return platform::WideToSjis(Text(), lossy);
 }
 
 void SetExceptionSink(ExceptionSink sink) {

@@ -44,9 +44,10 @@ class WindowRef {
   }
   void SetText(const std::wstring& text) const { SetWindowTextW(hwnd_, text.c_str()); }
   std::wstring Text() const;
-  // Shift-JIS text, converted at this boundary.
+  // Shift-JIS text, converted at this boundary; characters that Shift-JIS lacks become '?'
+  // and set *lossy.
   void SetTextSjis(std::string_view sjis) const;
-  std::string TextSjis() const;
+  std::string TextSjis(bool* lossy = nullptr) const;
 
  protected:
   HWND hwnd_ = nullptr;
