@@ -255,7 +255,7 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
                                            10, kStatusHeight, kStatusBar1, status_font_.get()));
   int parts[1] = {-1};
   status_bar_.Send(SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
-  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, 0);
+  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, reinterpret_cast<LPARAM>(status_wide_.c_str()));
 
   tooltip_ = win32::WindowRef(CreateWindowExW(
       WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -540,7 +540,7 @@ void TForm1::OnDrawStatus(const DRAWITEMSTRUCT& item) {
   win32::SelectObjectScope select(dc, status_font_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(status_color_));
-  const std::wstring text = Wide(status_text_);
+  const std::wstring& text = status_wide_;
   RECT r = item.rcItem;
   r.left += 2;
   r.top += 2;
@@ -585,6 +585,7 @@ bool TForm1::UpdateSelectionStatus() {
   }
   grid_.SetRedraw(true);
   SetStatus(status.text, status.colour);
+  selection_line_shown_ = true;
   toolbar_.Send(TB_ENABLEBUTTON, kActionExport, status.total_kb > 0 ? TRUE : FALSE);
   return status.fits;
 }
@@ -592,16 +593,22 @@ bool TForm1::UpdateSelectionStatus() {
 void TForm1::SetStatus(std::string_view text, Colour colour) {
   status_text_ = std::string(text);
   status_color_ = colour;
+  selection_line_shown_ = false;
   RepaintStatusBar();
 }
 
 void TForm1::ClearStatusText() {
   status_text_.clear();
+  selection_line_shown_ = false;
   RepaintStatusBar();
 }
 
 void TForm1::RepaintStatusBar() {
   if (!status_bar_) return;
+  // The owner-drawn panel's data is the text it shows: another program reads the status line
+  // as SB_GETTEXTW's answer, a pointer into this process (the random-input tester does).
+  status_wide_ = Wide(status_text_);
+  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, reinterpret_cast<LPARAM>(status_wide_.c_str()));
   InvalidateRect(status_bar_.hwnd(), nullptr, TRUE);
   UpdateWindow(status_bar_.hwnd());
 }
@@ -801,6 +808,17 @@ void TForm1::StartTimer() {
 
 void TForm1::CatalogueChanged() {
   grid_.Reload();
+  // A sort or a load clears the selection: ダビング follows what is selected now, and so does
+  // the selection line when the status line shows it (a reader's or a job's message stays).
+  if (selection_line_shown_) {
+    UpdateSelectionStatus();
+    return;
+  }
+  double total_kb = 0;
+  for (RowId id : catalogue_.Selection) {
+    if (const CatalogueRow* row = catalogue_.Table1.FindById(id)) total_kb += row->FileSize;
+  }
+  toolbar_.Send(TB_ENABLEBUTTON, kActionExport, total_kb > 0 ? TRUE : FALSE);
 }
 
 }  // namespace capsdub::ui

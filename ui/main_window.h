@@ -195,6 +195,8 @@ class TForm1 : public win32::Window, public MainWindowPort {
   win32::WindowRef tooltip_;
   int memo_height_ = 89;
   std::string status_text_;
+  std::wstring status_wide_;           // status_text_ as drawn, the status panel's data
+  bool selection_line_shown_ = false;  // the status line is the selection line
   Colour status_color_ = kColourWindowText;
   std::string status_hint_;
   bool shown_ = false;

@@ -192,6 +192,10 @@ TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {
   Click(row);
   EXPECT_EQ(form_->StatusColor(), kColourRed);
   EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
+  // A sort clears the selection: the line and ダビング follow it.
+  ClickTitle(1);
+  EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport));
+  EXPECT_EQ(form_->StatusText().rfind(Sjis("選択サイズ :          0Kバイト"), 0), 0u);
   // Only rows of size 0: Dub is disabled again.
   for (std::size_t i = 0; i < catalogue().Table1.size(); ++i) {
     if (catalogue().Table1.rows()[i].FileSize == 0) {
