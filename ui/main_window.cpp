@@ -575,6 +575,7 @@ std::string TForm1::ActionCaption(int action) const {
 }
 
 bool TForm1::UpdateSelectionStatus() {
+  const unsigned generation = ++selection_generation_;
   grid_.SetRedraw(false);
   SelectionStatus status;
   try {
@@ -584,6 +585,9 @@ bool TForm1::UpdateSelectionStatus() {
     throw;
   }
   grid_.SetRedraw(true);
+  // The sum yields to the window after each row: a click handled meanwhile changed the
+  // selection and showed its own line, so this one is out of date.
+  if (generation != selection_generation_) return status.fits;
   SetStatus(status.text, status.colour);
   selection_line_shown_ = true;
   toolbar_.Send(TB_ENABLEBUTTON, kActionExport, status.total_kb > 0 ? TRUE : FALSE);
@@ -807,6 +811,7 @@ void TForm1::StartTimer() {
 }
 
 void TForm1::CatalogueChanged() {
+  ++selection_generation_;  // a line being added up meanwhile is out of date
   grid_.Reload();
   // A sort or a load clears the selection: ダビング follows what is selected now, and so does
   // the selection line when the status line shows it (a reader's or a job's message stays).

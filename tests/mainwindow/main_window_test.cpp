@@ -19,6 +19,7 @@
 #include "platform/codepage.h"
 #include "platform/fault_injection.h"
 #include "platform/files.h"
+#include "platform/locale.h"
 #include "tests/dubbing/test_support.h"
 #include "tests/mainwindow/main_window_fixture.h"
 #include "tools/samplegen/sample_host.h"
@@ -192,6 +193,21 @@ TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {
   Click(row);
   EXPECT_EQ(form_->StatusColor(), kColourRed);
   EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
+  // A click handled while the line of the one before is added up: the line is the later one's.
+  int other = row + 1;
+  while (catalogue().Table1.rows()[static_cast<std::size_t>(other)].FileSize == size) ++other;
+  const double other_size = catalogue().Table1.rows()[static_cast<std::size_t>(other)].FileSize;
+  for (int index : {row, other}) {
+    const POINT p = RowPoint(index);
+    PostMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    PostMessageW(list(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  }
+  Pump(100);
+  ASSERT_EQ(SelectedIndices(), std::vector<int>{other});
+  EXPECT_EQ(
+      form_->StatusText().rfind(Sjis("選択サイズ : ") +
+                                FormatThousands(other_size, platform::ThousandsSeparator(), 10)),
+      0u);
   // A sort clears the selection: the line and ダビング follow it.
   ClickTitle(1);
   EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport));
