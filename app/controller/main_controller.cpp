@@ -154,6 +154,9 @@ void MainController::TitleClick(const std::string& field) {
 }
 
 void MainController::ActionExportExecute() {
+  // A job started while a load yields would dub from tables being rebuilt under it: refused,
+  // as a reload is.
+  if (loading_) return;
   BusyScope busy(busy_);
   Guarded([&] { capsdub::ActionExportExecute(window_, kap_.Deleter()); });
 }

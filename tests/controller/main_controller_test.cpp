@@ -251,6 +251,22 @@ TEST_F(MainControllerTest, TheLoadIsBusyAndARefreshDuringItIsIgnored) {
   EXPECT_FALSE(controller.Busy());
 }
 
+TEST_F(MainControllerTest, ADubDuringARefreshIsIgnored) {
+  MainController& controller = Make();
+  controller.FormActivate();
+  window_.inner.save_folder = scratch_.Folder("out\\");
+  bool pressed = false;
+  window_.on_yield = [&](int) {
+    if (!pressed) {
+      pressed = true;
+      controller.ActionExportExecute();  // a click on ダビング while the refresh yields
+    }
+  };
+  controller.ActionRefreshExecute();
+  ASSERT_TRUE(pressed);
+  EXPECT_TRUE(window_.inner.idle_states.empty()) << "a job ran inside the refresh";
+}
+
 TEST_F(MainControllerTest, ARefreshClearsStopReadsAgainAndKeepsTheSort) {
   MainController& controller = Make();
   controller.FormActivate();
