@@ -21,6 +21,7 @@
 #include "tests/mainwindow/main_window_fixture.h"
 #include "tools/samplegen/sample_host.h"
 #include "ui/about/about_form.h"
+#include "ui/grid/selection_status.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/win32/window.h"
@@ -152,21 +153,45 @@ TEST_F(MainWindowTest, DragSelectsTheRangeAndKeepsThePressRowCurrent) {
   EXPECT_EQ(SelectedIndices(), std::vector<int>{10});
 }
 
-TEST_F(MainWindowTest, PageKeysMoveOneRowLessThanAPage) {
+TEST_F(MainWindowTest, PageKeysMoveOneRowLessThanAPageAndKeysKeepTheSelectionLineTrue) {
   Start();
   const int page = static_cast<int>(SendMessageW(list(), LVM_GETCOUNTPERPAGE, 0, 0));
   ASSERT_GT(page, 2);
+  auto key = [&](WPARAM k) {
+    PostMessageW(list(), WM_KEYDOWN, k, 0);
+    Pump(40);
+  };
+  // The selected size of the selection line, up to the free space.
+  auto selected_part = [&] {
+    const std::string& text = form_->StatusText();
+    return text.substr(0, text.find(" / "));
+  };
+  const std::string empty_line = SelectionStatusText(0, 0, ",");
+  const std::string nothing = empty_line.substr(0, empty_line.find(" / "));
+  int sized = 0;
+  while (catalogue().Table1.rows()[static_cast<std::size_t>(sized)].FileSize <= 0) ++sized;
   Click(0);
-  PostMessageW(list(), WM_KEYDOWN, VK_NEXT, 0);
-  Pump(40);
+  key(VK_NEXT);
   EXPECT_EQ(CurrentIndex(), page);  // on the first row the extra step is blocked
-  PostMessageW(list(), WM_KEYDOWN, VK_NEXT, 0);
-  Pump(40);
+  key(VK_NEXT);
   EXPECT_EQ(CurrentIndex(), 2 * page - 1);
-  PostMessageW(list(), WM_KEYDOWN, VK_PRIOR, 0);
-  Pump(40);
+  key(VK_PRIOR);
   EXPECT_EQ(CurrentIndex(), page);
-  EXPECT_EQ(SelectedIndices(), std::vector<int>{page});
+  // The page keys, Home, End and Escape leave no row selected, and the line and ダビング say so.
+  for (WPARAM k : {VK_NEXT, VK_END, VK_HOME, VK_ESCAPE}) {
+    Click(sized);
+    ASSERT_TRUE(form_->ActionEnabled(ui::kActionExport));
+    key(k);
+    EXPECT_TRUE(SelectedIndices().empty()) << k;
+    EXPECT_EQ(selected_part(), nothing) << k;
+    EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport)) << k;
+  }
+  EXPECT_EQ(CurrentIndex(), sized);  // Escape keeps the current row
+  // Down selects the row it reaches, and the line counts it.
+  key(VK_DOWN);
+  EXPECT_EQ(SelectedIndices(), std::vector<int>{sized + 1});
+  EXPECT_EQ(form_->ActionEnabled(ui::kActionExport),
+            catalogue().Table1.rows()[static_cast<std::size_t>(sized) + 1].FileSize > 0);
 }
 
 TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {

@@ -37,6 +37,25 @@ const ColumnDef kColumns[] = {
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
+// The keys that move the current row or change the selection.
+bool IsSelectingKey(WPARAM key) {
+  switch (key) {
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
+    case VK_SPACE:
+    case VK_ESCAPE:
+      return true;
+    default:
+      return false;
+  }
+}
+
 int TextWidth(HWND window, HFONT font, const std::wstring& text) {
   HDC dc = GetDC(window);
   HGDIOBJ old = SelectObject(dc, font);
@@ -277,6 +296,7 @@ void CatalogueGrid::OnItemChanged(const NMLISTVIEW& change) {
   if (echo_suppressed_ > 0 || (change.uChanged & LVIF_STATE) == 0) return;
   const auto& rows = catalogue_.Table1.rows();
   const UINT changed = change.uNewState ^ change.uOldState;
+  if (changed & LVIS_SELECTED) selection_touched_ = true;
   if (change.iItem < 0) {
     if (changed & LVIS_SELECTED) {
       catalogue_.Selection.clear();
@@ -306,6 +326,7 @@ void CatalogueGrid::OnStateRange(const NMLVODSTATECHANGE& change) {
   const auto& rows = catalogue_.Table1.rows();
   const bool selected = (change.uNewState & LVIS_SELECTED) != 0;
   if (((change.uNewState ^ change.uOldState) & LVIS_SELECTED) == 0) return;
+  selection_touched_ = true;
   for (int i = std::max(0, change.iFrom);
        i <= change.iTo && static_cast<std::size_t>(i) < rows.size(); ++i) {
     if (selected) {
@@ -329,7 +350,14 @@ void CatalogueGrid::OnCellClick(int item) {
     SetCurrentIndex(item);
   }
   catalogue_.SelectionAnchor = catalogue_.CurrentRow;
-  if (callbacks_.cell_clicked) callbacks_.cell_clicked();
+  if (callbacks_.selection_changed) callbacks_.selection_changed();
+}
+
+void CatalogueGrid::MoveClearingSelection(int index) {
+  ClearSelectionBoth();
+  SetItemState(index, LVIS_FOCUSED, LVIS_FOCUSED);
+  list_.Send(LVM_SETSELECTIONMARK, 0, index);
+  ListView_EnsureVisible(list_.hwnd(), index, FALSE);
 }
 
 void CatalogueGrid::PageMove(bool down) {
@@ -340,10 +368,29 @@ void CatalogueGrid::PageMove(bool down) {
   index = down ? std::max(index - 1, 0) : std::min(index + 1, count - 1);
   const int page = std::max(1, static_cast<int>(list_.Send(LVM_GETCOUNTPERPAGE)));
   index = down ? std::min(index + page, count - 1) : std::max(index - page, 0);
-  ClearSelectionBoth();
-  SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  list_.Send(LVM_SETSELECTIONMARK, 0, index);
-  ListView_EnsureVisible(list_.hwnd(), index, FALSE);
+  MoveClearingSelection(index);
+}
+
+bool CatalogueGrid::OnKey(WPARAM key) {
+  const int count = static_cast<int>(catalogue_.Table1.size());
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  switch (key) {
+    case VK_PRIOR:
+    case VK_NEXT:
+      PageMove(key == VK_NEXT);
+      return true;
+    case VK_HOME:
+    case VK_END:
+      // With Shift the list view extends the selection to the first or last row.
+      if (shift) return false;
+      if (count > 0) MoveClearingSelection(key == VK_HOME ? 0 : count - 1);
+      return true;
+    case VK_ESCAPE:
+      ClearSelectionBoth();
+      return true;
+    default:
+      return false;
+  }
 }
 
 LRESULT CatalogueGrid::ForwardPress(HWND hwnd, WPARAM w, LPARAM l) {
@@ -488,12 +535,30 @@ bool CatalogueGrid::OnHeaderMessage(HWND header, UINT message, WPARAM, LPARAM l)
 
 LRESULT CatalogueGrid::OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, bool& handled) {
   switch (message) {
+    case WM_GETDLGCODE: {
+      // Escape is the grid's (it clears the selection), not the window's dialog navigation.
+      LRESULT code = DefSubclassProc(hwnd, message, w, l);
+      const auto* msg = reinterpret_cast<const MSG*>(l);
+      if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE)
+        code |= DLGC_WANTMESSAGE;
+      handled = true;
+      return code;
+    }
     case WM_KEYDOWN:
-      if (w == VK_PRIOR || w == VK_NEXT) {
-        PageMove(w == VK_NEXT);
-        handled = true;
-      }
-      return 0;
+    case WM_CHAR: {
+      // After a key that moves or selects, and after any key that changed the selection, the
+      // selection line (and with it ダビング) says what is selected now.
+      selection_touched_ = false;
+      const std::size_t selected = catalogue_.Selection.size();
+      LRESULT result = 0;
+      if (message == WM_CHAR || !OnKey(w)) result = DefSubclassProc(hwnd, message, w, l);
+      handled = true;
+      const bool selecting_key = message == WM_KEYDOWN && IsSelectingKey(w);
+      if ((selecting_key || selection_touched_ || catalogue_.Selection.size() != selected) &&
+          callbacks_.selection_changed)
+        callbacks_.selection_changed();
+      return result;
+    }
     case WM_LBUTTONDOWN:
       press_point_ = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
       drag_flag_ = true;

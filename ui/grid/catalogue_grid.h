@@ -40,8 +40,10 @@ class CatalogueGrid {
   };
 
   struct Callbacks {
-    std::function<void()> current_row_changed;            // the memo follows
-    std::function<void()> cell_clicked;                   // after a click on a data row
+    std::function<void()> current_row_changed;  // the memo follows
+    // After a click on a data row, and after a key that changed the selection: the selection
+    // line follows.
+    std::function<void()> selection_changed;
     std::function<void(const std::string&)> title_click;  // field of the clicked column
   };
 
@@ -108,6 +110,10 @@ class CatalogueGrid {
   void SetCurrentIndex(int index);
   std::optional<int> FocusedIndex() const;
   int IndexAt(POINT point) const;
+  // The grid's keys; false for a key left to the list view.
+  bool OnKey(WPARAM key);
+  // Moves the current row to `index` and leaves no row selected.
+  void MoveClearingSelection(int index);
   void PageMove(bool down);
   void EraseDragRect();
 
@@ -120,6 +126,7 @@ class CatalogueGrid {
   int button_depth_ = 0;              // >0 while the list view handles a button message
   std::optional<int> pending_click_;  // NM_CLICK received meanwhile
   int echo_suppressed_ = 0;           // >0 while the grid itself changes list view states
+  bool selection_touched_ = false;    // the list view reported a selection change
   // Drag selection with the left button.
   bool drag_flag_ = false;
   bool drag_started_ = false;  // the list view reported the start of a drag
