@@ -561,15 +561,8 @@ std::string TForm1::ActionCaption(int action) const {
 }
 
 bool TForm1::UpdateSelectionStatus() {
-  grid_.SetRedraw(false);
-  SelectionStatus status;
-  try {
-    status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
-  } catch (...) {
-    grid_.SetRedraw(true);
-    throw;
-  }
-  grid_.SetRedraw(true);
+  // Adding up reads the catalogue only: the grid has nothing to repaint meanwhile.
+  const SelectionStatus status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
   SetStatus(status.text, status.colour);
   toolbar_.Send(TB_ENABLEBUTTON, kActionExport, status.total_kb > 0 ? TRUE : FALSE);
   return status.fits;
