@@ -28,18 +28,6 @@ struct GridColumnLayout {
 
 class CatalogueGrid {
  public:
-  // Repainting suspended for a scope.
-  class RedrawPause {
-   public:
-    explicit RedrawPause(CatalogueGrid& grid) : grid_(grid) { grid_.SetRedraw(false); }
-    RedrawPause(const RedrawPause&) = delete;
-    RedrawPause& operator=(const RedrawPause&) = delete;
-    ~RedrawPause() { grid_.SetRedraw(true); }
-
-   private:
-    CatalogueGrid& grid_;
-  };
-
   struct Callbacks {
     std::function<void()> current_row_changed;  // the memo follows
     // After a click on a data row, and after a key that changed the selection: the selection
@@ -67,9 +55,6 @@ class CatalogueGrid {
   // While suspended the grid does not follow the catalogue's current row.
   void set_display_suspended(bool suspended) { display_suspended_ = suspended; }
   bool display_suspended() const { return display_suspended_; }
-  // Repainting off while many rows change; on again repaints once. Pairs nest: only the
-  // outermost one switches the list view.
-  void SetRedraw(bool on);
 
   // Notifications of the list view and its header, forwarded by the parent. True when handled.
   bool OnNotify(NMHDR* header, LRESULT& result);
@@ -128,7 +113,6 @@ class CatalogueGrid {
   WNDPROC header_procedure_ = nullptr;  // the header's
   std::wstring cell_buffer_;
   bool display_suspended_ = false;
-  int redraw_paused_ = 0;  // SetRedraw(false) calls not yet matched
   bool reloading_ = false;
   // The row Shift with a key extends the selection from: the start of the last range, or the
   // row the last plain click or key went to.
