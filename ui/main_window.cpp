@@ -561,8 +561,12 @@ std::string TForm1::ActionCaption(int action) const {
 }
 
 bool TForm1::UpdateSelectionStatus() {
-  // Adding up reads the catalogue only: the grid has nothing to repaint meanwhile.
+  // Adding up reads the catalogue only: the grid has nothing to repaint meanwhile. A click
+  // handled while it yields starts its own count over the newer selection, which the older
+  // one must not overwrite.
+  const int count = ++selection_status_count_;
   const SelectionStatus status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
+  if (count != selection_status_count_) return status.fits;
   SetStatus(status.text, status.colour);
   toolbar_.Send(TB_ENABLEBUTTON, kActionExport, status.total_kb > 0 ? TRUE : FALSE);
   return status.fits;

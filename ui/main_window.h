@@ -193,6 +193,7 @@ class TForm1 : public win32::Window, public MainWindowPort {
   std::string status_text_;
   Colour status_color_ = kColourWindowText;
   std::string status_hint_;
+  int selection_status_count_ = 0;  // UpdateSelectionStatus calls begun, for nested ones
   bool shown_ = false;
   bool settings_saved_ = false;
   bool close_pending_ = false;
