@@ -575,19 +575,12 @@ std::string TForm1::ActionCaption(int action) const {
 }
 
 bool TForm1::UpdateSelectionStatus() {
-  const unsigned generation = ++selection_generation_;
-  grid_.SetRedraw(false);
-  SelectionStatus status;
-  try {
-    status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
-  } catch (...) {
-    grid_.SetRedraw(true);
-    throw;
-  }
-  grid_.SetRedraw(true);
-  // The sum yields to the window after each row: a click handled meanwhile changed the
-  // selection and showed its own line, so this one is out of date.
-  if (generation != selection_generation_) return status.fits;
+  // Adding up reads the catalogue only: the grid has nothing to repaint meanwhile. A click
+  // handled while it yields starts its own count over the newer selection, which the older
+  // one must not overwrite.
+  const int count = ++selection_status_count_;
+  const SelectionStatus status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
+  if (count != selection_status_count_) return status.fits;
   SetStatus(status.text, status.colour);
   selection_line_shown_ = true;
   toolbar_.Send(TB_ENABLEBUTTON, kActionExport, status.total_kb > 0 ? TRUE : FALSE);
@@ -811,7 +804,7 @@ void TForm1::StartTimer() {
 }
 
 void TForm1::CatalogueChanged() {
-  ++selection_generation_;  // a line being added up meanwhile is out of date
+  ++selection_status_count_;  // a line being added up meanwhile is out of date
   grid_.Reload();
   // A sort or a load clears the selection: ダビング follows what is selected now, and so does
   // the selection line when the status line shows it (a reader's or a job's message stays).

@@ -197,9 +197,9 @@ class TForm1 : public win32::Window, public MainWindowPort {
   std::string status_text_;
   std::wstring status_wide_;           // status_text_ as drawn, the status panel's data
   bool selection_line_shown_ = false;  // the status line is the selection line
-  unsigned selection_generation_ = 0;  // counts selection updates, to spot a stale one
   Colour status_color_ = kColourWindowText;
   std::string status_hint_;
+  int selection_status_count_ = 0;  // UpdateSelectionStatus calls begun, for nested ones
   bool shown_ = false;
   bool settings_saved_ = false;
   bool close_pending_ = false;

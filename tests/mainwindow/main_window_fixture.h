@@ -160,12 +160,20 @@ class MainWindowTest : public ::testing::Test {
     }
     return indices;
   }
-  std::vector<int> ListSelectedIndices() {
+  // Display indices of the rows the grid paints as selected.
+  std::vector<int> PaintedSelectedIndices() {
     std::vector<int> indices;
-    int i = -1;
-    while ((i = static_cast<int>(
-                SendMessageW(list(), LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0)
-      indices.push_back(i);
+    for (std::size_t i = 0; i < catalogue().Table1.size(); ++i) {
+      NMLVCUSTOMDRAW draw{};
+      draw.nmcd.hdr.hwndFrom = list();
+      draw.nmcd.hdr.idFrom = ui::kRxDBGrid1;
+      draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+      draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+      draw.nmcd.dwItemSpec = i;
+      draw.clrTextBk = CLR_DEFAULT;
+      SendMessageW(form_->hwnd(), WM_NOTIFY, ui::kRxDBGrid1, reinterpret_cast<LPARAM>(&draw));
+      if (draw.clrTextBk == GetSysColor(COLOR_HIGHLIGHT)) indices.push_back(static_cast<int>(i));
+    }
     return indices;
   }
   int CurrentIndex() {

@@ -24,6 +24,7 @@
 #include "tests/mainwindow/main_window_fixture.h"
 #include "tools/samplegen/sample_host.h"
 #include "ui/about/about_form.h"
+#include "ui/grid/selection_status.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/win32/window.h"
@@ -129,7 +130,7 @@ TEST_F(MainWindowTest, ShiftClicksSelectRangesFromTheAnchor) {
   std::vector<int> expected;
   for (int i = anchor; i <= anchor + 4; ++i) expected.push_back(i);
   EXPECT_EQ(SelectedIndices(), expected);
-  EXPECT_EQ(ListSelectedIndices(), expected);
+  EXPECT_EQ(PaintedSelectedIndices(), expected);
   EXPECT_EQ(CurrentIndex(), anchor + 4);
   // The next Shift-click runs from the previous one, replacing the selection.
   Click(anchor + 2, true);
@@ -143,7 +144,7 @@ TEST_F(MainWindowTest, DragSelectsTheRangeAndKeepsThePressRowCurrent) {
   Start();
   Drag(RowPoint(3), RowPoint(7));
   EXPECT_EQ(SelectedIndices(), (std::vector<int>{3, 4, 5, 6, 7}));
-  EXPECT_EQ(ListSelectedIndices(), (std::vector<int>{3, 4, 5, 6, 7}));
+  EXPECT_EQ(PaintedSelectedIndices(), (std::vector<int>{3, 4, 5, 6, 7}));
   EXPECT_EQ(CurrentIndex(), 3);
   wchar_t memo[6000] = {};
   GetWindowTextW(form_->Control(ui::kDBMemo1), memo, 6000);
@@ -159,21 +160,45 @@ TEST_F(MainWindowTest, DragSelectsTheRangeAndKeepsThePressRowCurrent) {
   EXPECT_EQ(SelectedIndices(), std::vector<int>{10});
 }
 
-TEST_F(MainWindowTest, PageKeysMoveOneRowLessThanAPage) {
+TEST_F(MainWindowTest, PageKeysMoveOneRowLessThanAPageAndKeysKeepTheSelectionLineTrue) {
   Start();
   const int page = static_cast<int>(SendMessageW(list(), LVM_GETCOUNTPERPAGE, 0, 0));
   ASSERT_GT(page, 2);
+  auto key = [&](WPARAM k) {
+    PostMessageW(list(), WM_KEYDOWN, k, 0);
+    Pump(40);
+  };
+  // The selected size of the selection line, up to the free space.
+  auto selected_part = [&] {
+    const std::string& text = form_->StatusText();
+    return text.substr(0, text.find(" / "));
+  };
+  const std::string empty_line = SelectionStatusText(0, 0, ",");
+  const std::string nothing = empty_line.substr(0, empty_line.find(" / "));
+  int sized = 0;
+  while (catalogue().Table1.rows()[static_cast<std::size_t>(sized)].FileSize <= 0) ++sized;
   Click(0);
-  PostMessageW(list(), WM_KEYDOWN, VK_NEXT, 0);
-  Pump(40);
+  key(VK_NEXT);
   EXPECT_EQ(CurrentIndex(), page);  // on the first row the extra step is blocked
-  PostMessageW(list(), WM_KEYDOWN, VK_NEXT, 0);
-  Pump(40);
+  key(VK_NEXT);
   EXPECT_EQ(CurrentIndex(), 2 * page - 1);
-  PostMessageW(list(), WM_KEYDOWN, VK_PRIOR, 0);
-  Pump(40);
+  key(VK_PRIOR);
   EXPECT_EQ(CurrentIndex(), page);
-  EXPECT_EQ(SelectedIndices(), std::vector<int>{page});
+  // The page keys, Home, End and Escape leave no row selected, and the line and ダビング say so.
+  for (WPARAM k : {VK_NEXT, VK_END, VK_HOME, VK_ESCAPE}) {
+    Click(sized);
+    ASSERT_TRUE(form_->ActionEnabled(ui::kActionExport));
+    key(k);
+    EXPECT_TRUE(SelectedIndices().empty()) << k;
+    EXPECT_EQ(selected_part(), nothing) << k;
+    EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport)) << k;
+  }
+  EXPECT_EQ(CurrentIndex(), sized);  // Escape keeps the current row
+  // Down selects the row it reaches, and the line counts it.
+  key(VK_DOWN);
+  EXPECT_EQ(SelectedIndices(), std::vector<int>{sized + 1});
+  EXPECT_EQ(form_->ActionEnabled(ui::kActionExport),
+            catalogue().Table1.rows()[static_cast<std::size_t>(sized) + 1].FileSize > 0);
 }
 
 TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {
@@ -290,7 +315,8 @@ TEST_F(MainWindowTest, StatusNineRowsAreRed) {
   EXPECT_EQ(selected.clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
   EXPECT_EQ(selected.clrText, RGB(255, 0, 0));
   const int other = row == 0 ? 1 : 0;
-  EXPECT_EQ(draw(other).clrTextBk, CLR_DEFAULT);
+  // A row the list view draws as its own current one but the catalogue does not select is plain.
+  EXPECT_EQ(draw(other).clrTextBk, GetSysColor(COLOR_WINDOW));
 }
 
 TEST_F(MainWindowTest, AnErrorInALoadIsShownAndTheProgramGoesOn) {
