@@ -31,6 +31,7 @@ constexpr wchar_t kChosenFolderRefused[] =
 constexpr UINT kActivateMessage = WM_APP + 1;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kSplitterSubclass = 2;
+constexpr UINT_PTR kMemoSubclass = 3;
 
 // Design size of the client area; controls keep their distances to its right edge.
 constexpr int kDesignWidth = 653;
@@ -126,6 +127,26 @@ std::optional<std::wstring> SystemBrowseForFolder(HWND owner, std::string_view t
   CoTaskMemFree(chosen);
   if (!ok) return std::nullopt;
   return std::wstring(path);
+}
+
+// The memo is a multi-line edit in a window with dialog keys: given Escape, such an edit closes
+// its parent. Escape is left to the window's dialog keys instead, which do nothing with it.
+LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+  switch (message) {
+    case WM_GETDLGCODE: {
+      LRESULT code = DefSubclassProc(hwnd, message, w, l);
+      const auto* msg = reinterpret_cast<const MSG*>(l);
+      if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE)
+        code &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+      return code;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &MemoProc, kMemoSubclass);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, w, l);
 }
 
 LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
@@ -246,6 +267,7 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
       MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"",
                 WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 10, 89,
                 kDBMemo1, font));
+  SetWindowSubclass(memo_.hwnd(), &MemoProc, kMemoSubclass, 0);
   CreateToolBar(resources);
   progress_ = win32::WindowRef(MakeChild(hwnd_, 0, PROGRESS_CLASSW, L"", 0, 0, 0, 10,
                                          kProgressHeight, kProgressBar1, nullptr));

@@ -267,6 +267,17 @@ TEST_F(MainWindowTest, IdleStateSwitchesTheJobControls) {
   EXPECT_FALSE(IsWindowEnabled(form_->Control(ui::kCheckDelete)));
 }
 
+TEST_F(MainWindowTest, EscapeInTheMemoLeavesTheWindowOpen) {
+  Start();
+  HWND memo = form_->Control(ui::kDBMemo1);
+  SetFocus(memo);
+  PostMessageW(memo, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(memo, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  Pump(100);
+  EXPECT_TRUE(IsWindow(form_->hwnd()));
+  EXPECT_TRUE(IsWindowVisible(form_->hwnd()));
+}
+
 TEST_F(MainWindowTest, SaveFolderHistory) {
   Start();
   for (int i = 0; i < 11; ++i) {
