@@ -894,6 +894,8 @@ int Tester::Run() {
       Execute(e);
       Sleep(kEventGapMs);
       AnswerBoxes();
+      // An end of the program is seen at the event that caused it.
+      if (WaitForSingleObject(program_->handle(), 0) != WAIT_TIMEOUT && failure_.empty()) Check();
       if (!failure_.empty()) break;
     }
     ++bursts_;
