@@ -138,36 +138,35 @@ Event NextEvent(Random& random) {
   return e;
 }
 
+int WheelNotches(const Event& e) {
+  return (e.y2 < 0.5 ? -1 : 1) * (e.amount % 3 + 1);
+}
+
 std::string Describe(const Event& e) {
-  const char* modifier = e.modifier == VK_SHIFT     ? "Shift+"
-                         : e.modifier == VK_CONTROL ? "Ctrl+"
-                                                    : "";
-  char text[160];
+  static const std::map<int, const char*> kKeyNames = {
+      {VK_UP, "Up"},     {VK_DOWN, "Down"}, {VK_PRIOR, "Page Up"}, {VK_NEXT, "Page Down"},
+      {VK_HOME, "Home"}, {VK_END, "End"},   {VK_ESCAPE, "Escape"}};
+  const std::string modifier = e.modifier == VK_SHIFT     ? "Shift+"
+                               : e.modifier == VK_CONTROL ? "Ctrl+"
+                                                          : "";
+  char at[64];
   switch (e.kind) {
     case Kind::kRowClick:
-      std::snprintf(text, sizeof text, "%sclick in the rows at (%.2f, %.2f)", modifier, e.x1, e.y1);
-      break;
+      std::snprintf(at, sizeof at, " at (%.2f, %.2f)", e.x1, e.y1);
+      return modifier + "click in the rows" + at;
     case Kind::kDrag:
-      std::snprintf(text, sizeof text, "drag in the rows from %.2f to %.2f", e.y1, e.y2);
-      break;
-    case Kind::kTitleClick:
-      std::snprintf(text, sizeof text, "title click at %.2f", e.x1);
-      break;
     case Kind::kTitleRightDrag:
-      std::snprintf(text, sizeof text, "right-button title drag from %.2f to %.2f", e.x1, e.x2);
-      break;
+      std::snprintf(at, sizeof at, " from %.2f to %.2f", e.kind == Kind::kDrag ? e.y1 : e.x1,
+                    e.kind == Kind::kDrag ? e.y2 : e.x2);
+      return (e.kind == Kind::kDrag ? "drag in the rows" : "right-button title drag") +
+             std::string(at);
+    case Kind::kTitleClick:
+      std::snprintf(at, sizeof at, " at %.2f", e.x1);
+      return std::string("title click") + at;
     case Kind::kWheel:
-      std::snprintf(text, sizeof text, "wheel %+d",
-                    e.y2 < 0.5 ? -(e.amount % 3 + 1) : e.amount % 3 + 1);
-      break;
-    case Kind::kKey: {
-      const char* names[] = {"Up", "Down", "Page Up", "Page Down", "Home", "End", "Escape"};
-      const int keys[] = {VK_UP, VK_DOWN, VK_PRIOR, VK_NEXT, VK_HOME, VK_END, VK_ESCAPE};
-      const char* name = "?";
-      for (int i = 0; i < 7; ++i) name = keys[i] == e.vk ? names[i] : name;
-      std::snprintf(text, sizeof text, "key %s%s", modifier, name);
-      break;
-    }
+      return "wheel " + std::to_string(WheelNotches(e));
+    case Kind::kKey:
+      return "key " + modifier + kKeyNames.at(e.vk);
     case Kind::kRefresh:
       return "表示更新";
     case Kind::kAbout:
@@ -181,10 +180,9 @@ std::string Describe(const Event& e) {
     case Kind::kStop:
       return "停止";
     case Kind::kWait:
-      std::snprintf(text, sizeof text, "wait %d ms", e.amount * 100);
-      break;
+      return "wait " + std::to_string(e.amount * 100) + " ms";
   }
-  return text;
+  return {};
 }
 
 // Memory in the program's process, for the messages whose answer is written through a pointer.
@@ -222,40 +220,52 @@ struct Snapshot {
   bool operator==(const Snapshot&) const = default;
 };
 
-constexpr int kActions[] = {ui::kActionExport, ui::kActionPause,   ui::kActionSTOP, ui::kActionExit,
-                            ui::kActionAbout,  ui::kActionRefresh, ui::kActionHELP};
-constexpr int kControls[] = {ui::kRxDBGrid1,    ui::kPathReelKeeper,   ui::kPathMPEGSave,
-                             ui::kButtonFolder, ui::kButtonSaveFolder, ui::kExportTo0,
-                             ui::kExportTo1,    ui::kDBMemo1,          ui::kCheckDelete};
-
-const char* ControlName(int id) {
-  static const std::map<int, const char*> names = {{ui::kActionExport, "ダビング"},
-                                                   {ui::kActionPause, "一時停止"},
-                                                   {ui::kActionSTOP, "停止"},
-                                                   {ui::kActionExit, "終了"},
-                                                   {ui::kActionAbout, "About"},
-                                                   {ui::kActionRefresh, "表示更新"},
-                                                   {ui::kActionHELP, "コマンド"},
-                                                   {ui::kRxDBGrid1, "RxDBGrid1"},
-                                                   {ui::kPathReelKeeper, "PathReelKeeper"},
-                                                   {ui::kPathMPEGSave, "PathMPEGSave"},
-                                                   {ui::kButtonFolder, "ButtonFolder"},
-                                                   {ui::kButtonSaveFolder, "ButtonSaveFolder"},
-                                                   {ui::kExportTo0, "ExportTo item 0"},
-                                                   {ui::kExportTo1, "ExportTo item 1"},
-                                                   {ui::kDBMemo1, "DBMemo1"},
-                                                   {ui::kCheckDelete, "CheckDelete"}};
-  const auto found = names.find(id);
-  return found != names.end() ? found->second : "?";
-}
+// The actions and controls the window's table of enabled states covers, with their state when
+// no job runs and while one runs (1 enabled, 0 disabled). When idle, ダビング is enabled
+// exactly for a selection above 0 KB; 削除する stays disabled, as this copy has no KAP.dll.
+struct Control {
+  int id;
+  bool action;  // a toolbar button
+  const char* name;
+  int idle;
+  int job;
+};
+constexpr int kBySelection = -1;
+constexpr Control kControls[] = {
+    {ui::kActionExport, true, "ダビング", kBySelection, 0},
+    {ui::kActionPause, true, "一時停止", 0, 1},
+    {ui::kActionSTOP, true, "停止", 0, 1},
+    {ui::kActionExit, true, "終了", 1, 1},
+    {ui::kActionAbout, true, "About", 1, 1},
+    {ui::kActionRefresh, true, "表示更新", 1, 0},
+    {ui::kActionHELP, true, "コマンド", 1, 1},
+    {ui::kRxDBGrid1, false, "RxDBGrid1", 1, 0},
+    {ui::kPathReelKeeper, false, "PathReelKeeper", 1, 0},
+    {ui::kPathMPEGSave, false, "PathMPEGSave", 1, 0},
+    {ui::kButtonFolder, false, "ButtonFolder", 1, 1},
+    {ui::kButtonSaveFolder, false, "ButtonSaveFolder", 1, 1},
+    {ui::kExportTo0, false, "ExportTo item 0", 1, 1},
+    {ui::kExportTo1, false, "ExportTo item 1", 1, 1},
+    {ui::kDBMemo1, false, "DBMemo1", 1, 1},
+    {ui::kCheckDelete, false, "CheckDelete", 0, 0},
+};
 
 std::string Utf8(const std::wstring& wide) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(n, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                      nullptr, nullptr);
-  return text;
+  return platform::SjisToUtf8(platform::WideToSjis(wide));
+}
+
+// The visible top-level windows of one process.
+struct WindowSearch {
+  DWORD process;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisibleWindow(HWND w, LPARAM l) {
+  auto* search = reinterpret_cast<WindowSearch*>(l);
+  DWORD process = 0;
+  GetWindowThreadProcessId(w, &process);
+  if (process == search->process && IsWindowVisible(w)) search->found.push_back(w);
+  return TRUE;
 }
 
 // The program's window, read and driven from outside.
@@ -333,8 +343,8 @@ class Target {
     s.selected = Selected();
     s.status = StatusText();
     s.pause_caption = PauseCaption();
-    for (int id : kActions) s.enabled[id] = ActionEnabled(id);
-    for (int id : kControls) s.enabled[id] = IsWindowEnabled(GetDlgItem(main_, id)) != FALSE;
+    for (const Control& c : kControls)
+      s.enabled[c.id] = c.action ? ActionEnabled(c.id) : IsWindowEnabled(GetDlgItem(main_, c.id));
     return s;
   }
 
@@ -366,21 +376,10 @@ class Target {
   // Top-level windows of the program's process that pass `keep`.
   template <typename Keep>
   std::vector<HWND> OwnWindows(Keep&& keep) const {
-    struct Search {
-      DWORD process;
-      std::vector<HWND> all;
-    } search{program_.id(), {}};
-    EnumWindows(
-        [](HWND w, LPARAM l) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(l);
-          DWORD process = 0;
-          GetWindowThreadProcessId(w, &process);
-          if (process == s->process && IsWindowVisible(w)) s->all.push_back(w);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{program_.id(), {}};
+    EnumWindows(&CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
     std::vector<HWND> kept;
-    for (HWND w : search.all)
+    for (HWND w : search.found)
       if (keep(w)) kept.push_back(w);
     return kept;
   }
@@ -647,8 +646,7 @@ void Tester::Execute(const Event& e) {
     }
     case Kind::kWheel:
       input_.MoveTo(At(t.RowsArea(), 0.02 + e.x1 * 0.5, e.y1));
-      input_.Mouse(MOUSEEVENTF_WHEEL,
-                   static_cast<DWORD>((e.y2 < 0.5 ? -1 : 1) * (e.amount % 3 + 1) * WHEEL_DELTA));
+      input_.Mouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(WheelNotches(e) * WHEEL_DELTA));
       break;
     case Kind::kKey:
       if (e.modifier != 0) input_.Key(e.modifier, false);
@@ -772,17 +770,10 @@ bool Tester::Check() {
   }
   // A job: every control in the state of a running job, started by ダビング, ending in time.
   if (!dub_pressed_) return Fail("a job runs that ダビング did not start");
-  const std::map<int, bool> job = {
-      {ui::kActionExport, false}, {ui::kActionPause, true},  {ui::kActionSTOP, true},
-      {ui::kActionExit, true},    {ui::kActionAbout, true},  {ui::kActionRefresh, false},
-      {ui::kActionHELP, true},    {ui::kRxDBGrid1, false},   {ui::kPathReelKeeper, false},
-      {ui::kPathMPEGSave, false}, {ui::kButtonFolder, true}, {ui::kButtonSaveFolder, true},
-      {ui::kExportTo0, true},     {ui::kExportTo1, true},    {ui::kDBMemo1, true},
-      {ui::kCheckDelete, false}};
-  for (const auto& [id, enabled] : job) {
-    if (s.enabled.at(id) != enabled)
-      return Fail(std::string("during a job ") + ControlName(id) +
-                  (enabled ? " is disabled" : " is enabled"));
+  for (const Control& c : kControls) {
+    if (s.enabled.at(c.id) != (c.job == 1))
+      return Fail(std::string("during a job ") + c.name +
+                  (c.job == 1 ? " is disabled" : " is enabled"));
   }
   const bool paused = s.pause_caption != L"一時停止";
   if (!was_busy_ || paused) busy_since_ = Clock::now();
@@ -793,16 +784,10 @@ bool Tester::Check() {
 }
 
 bool Tester::CheckIdle(const Snapshot& s) {
-  const std::map<int, bool> idle = {
-      {ui::kActionPause, false}, {ui::kActionSTOP, false},      {ui::kActionExit, true},
-      {ui::kActionAbout, true},  {ui::kActionRefresh, true},    {ui::kActionHELP, true},
-      {ui::kRxDBGrid1, true},    {ui::kPathReelKeeper, true},   {ui::kPathMPEGSave, true},
-      {ui::kButtonFolder, true}, {ui::kButtonSaveFolder, true}, {ui::kExportTo0, true},
-      {ui::kExportTo1, true},    {ui::kDBMemo1, true},          {ui::kCheckDelete, false}};
-  for (const auto& [id, enabled] : idle) {
-    if (s.enabled.at(id) != enabled)
-      return Fail(std::string("with no job running ") + ControlName(id) +
-                  (enabled ? " is disabled" : " is enabled"));
+  for (const Control& c : kControls) {
+    if (c.idle != kBySelection && s.enabled.at(c.id) != (c.idle == 1))
+      return Fail(std::string("with no job running ") + c.name +
+                  (c.idle == 1 ? " is disabled" : " is enabled"));
   }
   double total_kb = 0;
   for (int index : s.selected) {
@@ -871,8 +856,8 @@ int Tester::Report() {
   std::printf("random-input: FAILED at event %ld (burst %ld) of seed %llu: %s\n", event_, bursts_,
               static_cast<unsigned long long>(options_.seed), failure_.c_str());
   std::printf("status line: \"%s\"\nenabled:", Utf8(last_.status).c_str());
-  for (const auto& [id, enabled] : last_.enabled)
-    if (enabled) std::printf(" %s", ControlName(id));
+  for (const Control& c : kControls)
+    if (last_.enabled[c.id]) std::printf(" %s", c.name);
   std::printf("\n%zu rows selected; the last events:\n", last_.selected.size());
   for (const std::string& e : recent_) std::printf("  %s\n", e.c_str());
   std::printf("replay: gui_random_input --seed %llu --events %ld --rows %d\n",
