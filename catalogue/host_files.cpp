@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <exception>
 
 #include "platform/clock.h"
 #include "ui/text/sjis.h"
@@ -60,6 +61,32 @@ std::string UpperAscii(std::string_view text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return upper;
+}
+
+// Reads `file` from where it stands to its end into `data`, in as few reads as its size
+// allows. Throws platform::IoError on a read error, `data` then holding what was read before.
+void ReadWholeFile(platform::File& file, std::string& data) {
+  std::size_t expected = 0;
+  try {
+    expected = static_cast<std::size_t>(file.Size());
+  } catch (const platform::IoError&) {
+    // The size is only a hint.
+  }
+  // One byte more than the size, so that the end is seen without growing the buffer.
+  data.resize(std::max<std::size_t>(expected + 1, 64 * 1024));
+  std::size_t got = 0;
+  try {
+    for (;;) {
+      if (got == data.size()) data.resize(data.size() * 2);
+      const std::size_t n = file.Read(data.data() + got, data.size() - got);
+      if (n == 0) break;
+      got += n;
+    }
+  } catch (...) {
+    data.resize(got);
+    throw;
+  }
+  data.resize(got);
 }
 
 RecordingRow ParseTapeRecord(const std::string& record, const std::string& host) {
@@ -193,17 +220,20 @@ void ReadTapeDatabase(Catalogue& catalogue, WindowPort& window) {
     return;
   }
   catalogue.Table2.Clear();
-  std::array<char, kTapeRecordSize> buffer;
-  for (std::size_t index = 0; !window.StopRequested; ++index) {
-    // Only whole records count; a short read at the end is a partial record.
-    std::size_t got = 0;
-    while (got < buffer.size()) {
-      const std::size_t n = file.Read(buffer.data() + got, buffer.size() - got);
-      if (n == 0) break;
-      got += n;
-    }
-    if (got < buffer.size()) break;
-    std::string record(buffer.data(), buffer.size());
+  // The whole file in one pass into one buffer, the records cut out of it. A read error ends
+  // the reading: the records read before it are stored, then the error goes on.
+  std::string data;
+  std::exception_ptr read_error;
+  try {
+    ReadWholeFile(file, data);
+  } catch (const platform::IoError&) {
+    read_error = std::current_exception();
+  }
+  // Only whole records count; bytes after the last one are a partial record.
+  const std::size_t records = data.size() / kTapeRecordSize;
+  std::string record;
+  for (std::size_t index = 0; index < records && !window.StopRequested; ++index) {
+    record.assign(data, index * kTapeRecordSize, kTapeRecordSize);
     std::replace(record.begin(), record.end(), '\0', ' ');
     if (index == 3) {
       catalogue.TapeHeaderTail = record.substr(kTapeHeaderTailOffset);
@@ -211,6 +241,7 @@ void ReadTapeDatabase(Catalogue& catalogue, WindowPort& window) {
       catalogue.Table2.Append(ParseTapeRecord(record, catalogue.PathReelKeeper));
     }
   }
+  if (read_error) std::rethrow_exception(read_error);
 }
 
 void ReadCabinetDatabase(Catalogue& catalogue, WindowPort& window) {
@@ -254,7 +285,7 @@ void ReadSegmentList(std::string_view kind, std::string_view number, std::vector
 
 std::string ReadCapsuleMemo(std::string_view path) {
   try {
-    if (!platform::FileExists(path)) return {};
+    // A missing file fails to open like a locked one: either gives an empty memo.
     platform::File file = platform::File::OpenForRead(path, platform::ShareMode::kReadWrite);
     if (!file.is_open()) return {};
     std::string block(kMemoBlockSize, '\0');

@@ -74,6 +74,10 @@ int Compare(const SortValue& a, const SortValue& b) {
 
 }  // namespace
 
+bool SameFieldName(const std::string& a, const std::string& b) {
+  return SameNameIgnoringCase(a, b.c_str());
+}
+
 int CompareTextCollated(const std::string& a, const std::string& b) {
   const std::string ka = platform::CollationKey(a);
   const std::string kb = platform::CollationKey(b);
@@ -89,7 +93,7 @@ void SortCatalogue(Catalogue& catalogue, const std::optional<std::string>& click
     }
     catalogue.SortField = *clicked_field;
   }
-  auto& rows = catalogue.Table1.mutable_rows();
+  const auto& rows = catalogue.Table1.rows();
   const std::string& field = catalogue.SortField;
   std::vector<SortValue> values(rows.size());
   if (!field.empty()) {
@@ -112,10 +116,7 @@ void SortCatalogue(Catalogue& catalogue, const std::optional<std::string>& click
     return c != 0 ? c < 0 : rows[a].id < rows[b].id;
   });
   if (catalogue.SortMarker == 1) std::reverse(order.begin(), order.end());
-  std::vector<CatalogueRow> sorted;
-  sorted.reserve(rows.size());
-  for (std::size_t i : order) sorted.push_back(std::move(rows[i]));
-  rows = std::move(sorted);
+  catalogue.Table1.Reorder(order);
 
   catalogue.SelectionAnchor = catalogue.CurrentRow;
   catalogue.Selection.clear();

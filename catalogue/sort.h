@@ -21,6 +21,10 @@ class UnknownFieldError : public std::runtime_error {
 // the same capsule, sets the selection anchor to it and clears the selection.
 void SortCatalogue(Catalogue& catalogue, const std::optional<std::string>& clicked_field);
 
+// Whether two field names name the same catalogue field: ASCII letters compare without regard
+// to case, as the sort looks a stored field name up.
+bool SameFieldName(const std::string& a, const std::string& b);
+
 // Case-insensitive comparison by the user's locale collation (Shift-JIS texts); <0, 0, >0.
 int CompareTextCollated(const std::string& a, const std::string& b);
 

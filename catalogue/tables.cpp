@@ -6,13 +6,34 @@ namespace capsdub {
 void CatalogueTable::Clear() {
   rows_.clear();
   by_number_.clear();
+  position_.clear();
+  positions_checked_ = true;
+  first_id_ = next_id_;
 }
 
 RowId CatalogueTable::Append(CatalogueRow row) {
   row.id = next_id_++;
   by_number_.emplace(row.FileName, row.id);
+  position_.push_back(rows_.size());
   rows_.push_back(std::move(row));
   return rows_.back().id;
+}
+
+void CatalogueTable::Reorder(const std::vector<std::size_t>& order) {
+  std::vector<CatalogueRow> reordered;
+  reordered.reserve(order.size());
+  for (std::size_t i : order) reordered.push_back(std::move(rows_[i]));
+  rows_ = std::move(reordered);
+  IndexPositions();
+}
+
+void CatalogueTable::IndexPositions() const {
+  positions_checked_ = true;
+  position_.assign(static_cast<std::size_t>(next_id_ - first_id_), rows_.size());
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const RowId id = rows_[i].id;
+    if (id >= first_id_ && id < next_id_) position_[static_cast<std::size_t>(id - first_id_)] = i;
+  }
 }
 
 bool CatalogueTable::ContainsCapsule(const std::string& number) const {
@@ -25,10 +46,19 @@ const CatalogueRow* CatalogueTable::FindById(RowId id) const {
 }
 
 std::optional<std::size_t> CatalogueTable::IndexOf(RowId id) const {
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    if (rows_[i].id == id) return i;
+  if (id < first_id_ || id >= next_id_) return std::nullopt;
+  const auto slot = static_cast<std::size_t>(id - first_id_);
+  const auto matches = [&] {
+    const std::size_t i = slot < position_.size() ? position_[slot] : rows_.size();
+    return i < rows_.size() && rows_[i].id == id;
+  };
+  if (!matches()) {
+    // Rows handed out by mutable_rows may have been moved: index them again, once.
+    if (positions_checked_) return std::nullopt;
+    IndexPositions();
+    if (!matches()) return std::nullopt;
   }
-  return std::nullopt;
+  return position_[slot];
 }
 
 void RecordingTable::Clear() {

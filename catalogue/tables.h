@@ -53,25 +53,39 @@ constexpr std::size_t kChannelWidth = 256;
 constexpr std::size_t kMemoWidth = 5000;
 constexpr std::size_t kTapeLibNameWidth = 255;
 
-// Table1: rows in display order; the row identity keeps the insertion order.
+// Table1: rows in display order; the row identity keeps the insertion order. A row is found
+// by its identity or its position in constant time, whatever the number of rows.
 class CatalogueTable {
  public:
   const std::vector<CatalogueRow>& rows() const { return rows_; }
-  std::vector<CatalogueRow>& mutable_rows() { return rows_; }
+  // The rows' fields may be changed through this; their order only through Reorder.
+  std::vector<CatalogueRow>& mutable_rows() {
+    positions_checked_ = false;
+    return rows_;
+  }
   std::size_t size() const { return rows_.size(); }
   bool empty() const { return rows_.empty(); }
 
   void Clear();
   // Appends a row and gives it the next identity; returns that identity.
   RowId Append(CatalogueRow row);
+  // Puts the rows in the order of `order` (positions of the present rows, each once).
+  void Reorder(const std::vector<std::size_t>& order);
   bool ContainsCapsule(const std::string& number) const;
   const CatalogueRow* FindById(RowId id) const;
   std::optional<std::size_t> IndexOf(RowId id) const;  // position in display order
 
  private:
+  void IndexPositions() const;
+
   std::vector<CatalogueRow> rows_;
   std::unordered_map<std::string, RowId> by_number_;
   RowId next_id_ = 1;
+  RowId first_id_ = 1;  // identity of the first row appended since the last Clear
+  // Position of each row, by identity - first_id_; checked against the row on every look-up
+  // and made again when it no longer matches, once after the rows were handed out to change.
+  mutable std::vector<std::size_t> position_;
+  mutable bool positions_checked_ = true;
 };
 
 // Table2, looked up by capsule number (the first row of a number wins).

@@ -91,8 +91,13 @@ DubCheck CheckAndDelete(DubbingWindow& window, CapsuleDeleter& deleter, const Ca
   check.shortfalls = copy.shortfalls;
   if (!window.CheckDelete()) return check;
   // A dub that lacks a piece can still pass the size check, which counts media and index
-  // bytes together: a missing, unopened or shortened segment alone keeps the capsule.
-  if (stopped || !check.complete() || !PassesSizeCheck(copy.total, capsule.FileSize)) {
+  // bytes together: a missing, unopened or shortened segment alone keeps the capsule, and the
+  // box names what is missing instead of comparing sizes that may well pass.
+  if (!stopped && !check.complete()) {
+    window.ShowMessageNoWait(IncompleteDubMessage(check.shortfalls), MessageIcon::kError);
+    return check;
+  }
+  if (stopped || !PassesSizeCheck(copy.total, capsule.FileSize)) {
     window.ShowMessageNoWait(
         SizeErrorMessage(capsule.FileSize, copy.total, platform::ThousandsSeparator()),
         MessageIcon::kError);
@@ -207,6 +212,27 @@ std::string SizeErrorMessage(double catalogue_size, double copied_bytes,
   return std::string(messages::kSizeError) + messages::kSizeOriginal +
          FormatThousands(catalogue_size, separator, 10) + messages::kSizeResult +
          FormatThousands(copied_bytes / 1024, separator, 10);
+}
+
+std::string IncompleteDubMessage(const std::vector<SegmentShortfall>& shortfalls) {
+  std::string text = messages::kIncompleteError;
+  const char* separator = "";
+  for (const SegmentShortfall& s : shortfalls) {
+    text += separator + s.path;
+    separator = "\r\n";
+    switch (s.fault) {
+      case SegmentFault::kMissing:
+        text += messages::kNotFound;
+        break;
+      case SegmentFault::kNotOpened:
+        text += messages::kCannotOpen;
+        break;
+      case SegmentFault::kShortened:
+        text += messages::kShortened;
+        break;
+    }
+  }
+  return text;
 }
 
 void ActionExportExecute(DubbingWindow& window, CapsuleDeleter& deleter) {

@@ -47,5 +47,8 @@ bool PassesSizeCheck(double copied_bytes, double catalogue_size);
 // and right-aligned in 10 characters.
 std::string SizeErrorMessage(double catalogue_size, double copied_bytes,
                              const std::string& separator);
+// "ダビング不完全エラー " and, one line each, the segments a dub lacks with what happened to
+// them, in the words of the copy's status line ("<segment>が見つかりません." ...).
+std::string IncompleteDubMessage(const std::vector<SegmentShortfall>& shortfalls);
 
 }  // namespace capsdub

@@ -19,6 +19,7 @@ inline constexpr char kDiskTooSmall[] =
     "ディスクの残り容量がビデオのサイズより小さいです。\r\n"
     "ディスクの残り容量を増やしてください。";
 inline constexpr char kSizeError[] = "ダビングサイズエラー ";
+inline constexpr char kIncompleteError[] = "ダビング不完全エラー ";
 inline constexpr char kVerifying[] = "ダビング検証中...";
 inline constexpr char kVerified[] = "ダビング検証終了.";
 inline constexpr char kVerifyStopped[] = "ダビング検証中断.";
@@ -26,6 +27,8 @@ inline constexpr char kVerifyError[] = "ダビング検証エラー ";
 inline constexpr char kSizeOriginal[] = "元 ";
 inline constexpr char kSizeResult[] = " > 結果 ";
 inline constexpr char kChooseSaveFolder[] = "保存先のフォルダーを選択してください.";
+// The error display's text for an error that carries no message of its own.
+inline constexpr char kUnknownError[] = "不明なエラーが発生しました。";
 inline constexpr char kPauseCaption[] = "一時停止";
 inline constexpr char kResumeCaption[] = " 再 開 ";
 

@@ -17,7 +17,8 @@ std::optional<std::string> Utf8ToSjis(std::string_view utf8);
 #ifdef _WIN32
 // Shift-JIS to UTF-16. Bytes that do not convert become U+FFFD and set *lossy.
 std::wstring SjisToWide(std::string_view sjis, bool* lossy = nullptr);
-// UTF-16 to Shift-JIS; characters that code page 932 cannot hold become '?' and set *lossy.
+// UTF-16 to Shift-JIS; characters that code page 932 cannot hold become '?' and set *lossy
+// (no near-equivalent character stands in for them).
 std::string WideToSjis(std::wstring_view wide, bool* lossy = nullptr);
 #endif
 

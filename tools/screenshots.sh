@@ -18,6 +18,13 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j2 --target CapsDub rk-samplegen about-preview >/dev/null
 bin=build/win64
 run() { DISPLAY= "$top/cmake/wine-run" "$@"; }
+# A fresh Wine session whose own services write into their log, not into our programs' output.
+wine_log=$top/build/wine-session.log
+rm -f "$wine_log"
+session() {
+  wineserver -k 2>/dev/null || true
+  DISPLAY= "$top/cmake/wine-run" --session "$wine_log"
+}
 work=$top/sample/gui
 rm -rf "$work"
 mkdir -p "$work/D" "$work/out" docs
@@ -42,9 +49,13 @@ restore() {
   rm -f "$ini_saved"
   rm -rf "$big"
   run reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
+  if grep -qE "Unhandled|starting debugger" "$wine_log" 2>/dev/null; then
+    echo "screenshots: Wine's own services reported a crash (see $wine_log): that is Wine's" \
+      "driver host, not CapsDub" >&2
+  fi
 }
 trap restore EXIT
-wineserver -k 2>/dev/null || true
+session
 run "$bin/tools/samplegen/rk-samplegen.exe" --out 'D:\Reel Keeper\' --seed 1 --capsules 40 \
   --small --standin >/dev/null
 # Fonts for Japanese text.
@@ -68,7 +79,7 @@ xdotool keydown shift mousemove 400 307 click 1 keyup shift
 sleep 2
 shot docs/main-window-selection.png
 xdotool key alt+F4 >/dev/null 2>&1 || true
-wineserver -k 2>/dev/null || true
+session
 wait || true
 
 # The batch: the three newest capsules into the save folder; the window closes after 5 s.
@@ -82,10 +93,10 @@ ls "$work/out"
 # A dub in progress: five large capsules (about 470 MB) on drive D, all selected, the save
 # folder typed, ダビング clicked; the screen is grabbed until the progress bar stands between
 # a sixth and seven eighths of its length (blue at x 120, still white at x 600 of the shot).
-wineserver -k 2>/dev/null || true
 rm -rf "$big"
 mkdir -p "$big/D" "$big/out"
 ln -sfn "$big/D" "$WINEPREFIX/dosdevices/d:"
+session
 run "$bin/tools/samplegen/rk-samplegen.exe" --out 'D:\Reel Keeper\' --seed 3 --capsules 5 \
   --large --plain >/dev/null
 big_out=$(run winepath -w "$big/out" | tr -d '\r')

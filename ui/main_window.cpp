@@ -22,9 +22,18 @@ namespace {
 constexpr wchar_t kClassName[] = L"TForm1";
 constexpr wchar_t kTitle[] = L"カプスダブ";
 constexpr char kTitleSjis[] = "カプスダブ";
+// A folder whose name has no Shift-JIS form is refused: the job and the readers would use it
+// with '?' in place of what Shift-JIS lacks.
+constexpr wchar_t kSaveFolderRefused[] =
+    L"保存フォルダーにシフトJISで表せない文字があります。別のフォルダーを指定してください。";
+constexpr wchar_t kHostFolderRefused[] =
+    L"ReelKeeperフォルダーにシフトJISで表せない文字があります。別のフォルダーを指定してください。";
+constexpr wchar_t kChosenFolderRefused[] =
+    L"選択したフォルダーにシフトJISで表せない文字があります。別のフォルダーを選択してください。";
 constexpr UINT kActivateMessage = WM_APP + 1;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kSplitterSubclass = 2;
+constexpr UINT_PTR kMemoSubclass = 3;
 
 // Design size of the client area; controls keep their distances to its right edge.
 constexpr int kDesignWidth = 653;
@@ -100,9 +109,9 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
 }
 
 // The system's folder-browse dialog: the chosen folder, or nullopt when cancelled.
-std::optional<std::string> SystemBrowseForFolder(HWND owner, std::string_view title,
-                                                 std::string_view prompt,
-                                                 std::string_view initial) {
+std::optional<std::wstring> SystemBrowseForFolder(HWND owner, std::string_view title,
+                                                  std::string_view prompt,
+                                                  std::string_view initial) {
   BrowseContext context{Wide(title), Wide(WithoutTrailingSeparator(initial))};
   const std::wstring prompt_text = Wide(prompt);
   wchar_t display[MAX_PATH] = {};
@@ -119,7 +128,27 @@ std::optional<std::string> SystemBrowseForFolder(HWND owner, std::string_view ti
   const bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
   CoTaskMemFree(chosen);
   if (!ok) return std::nullopt;
-  return platform::WideToSjis(path);
+  return std::wstring(path);
+}
+
+// The memo is a multi-line edit in a window with dialog keys: given Escape, such an edit closes
+// its parent. Escape is left to the window's dialog keys instead, which do nothing with it.
+LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+  switch (message) {
+    case WM_GETDLGCODE: {
+      LRESULT code = DefSubclassProc(hwnd, message, w, l);
+      const auto* msg = reinterpret_cast<const MSG*>(l);
+      if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE)
+        code &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+      return code;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &MemoProc, kMemoSubclass);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, w, l);
 }
 
 LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
@@ -240,6 +269,7 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
       MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"",
                 WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 10, 89,
                 kDBMemo1, font));
+  SetWindowSubclass(memo_.hwnd(), &MemoProc, kMemoSubclass, 0);
   CreateToolBar(resources);
   progress_ = win32::WindowRef(MakeChild(hwnd_, 0, PROGRESS_CLASSW, L"", 0, 0, 0, 10,
                                          kProgressHeight, kProgressBar1, nullptr));
@@ -249,7 +279,7 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
                                            10, kStatusHeight, kStatusBar1, status_font_.get()));
   int parts[1] = {-1};
   status_bar_.Send(SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
-  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, 0);
+  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, reinterpret_cast<LPARAM>(status_wide_.c_str()));
 
   tooltip_ = win32::WindowRef(CreateWindowExW(
       WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -483,7 +513,9 @@ void TForm1::OnCommand(int id, int code) {
   if (id >= kActionExport && id <= kActionHELP && !ActionEnabled(id)) return;
   switch (id) {
     case kActionExport:
-      if (events_ != nullptr) Run([&] { events_->ActionExportExecute(); });
+      if (events_ != nullptr && FolderTextUsable(kPathMPEGSave) &&
+          FolderTextUsable(kPathReelKeeper))
+        Run([&] { events_->ActionExportExecute(); });
       break;
     case kActionPause:
       if (events_ != nullptr) Run([&] { events_->ActionPauseExecute(); });
@@ -498,7 +530,7 @@ void TForm1::OnCommand(int id, int code) {
       if (about_) Run([&] { about_(); });
       break;
     case kActionRefresh:
-      if (events_ != nullptr)
+      if (events_ != nullptr && FolderTextUsable(kPathReelKeeper))
         Run([&] {
           catalogue_.PathReelKeeper = WindowRef(Control(kPathReelKeeper)).TextSjis();
           events_->ActionRefreshExecute();
@@ -514,9 +546,13 @@ void TForm1::OnCommand(int id, int code) {
       if (code == BN_CLICKED) Run([&] { ButtonSaveFolderClick(); });
       break;
     case kPathReelKeeper:
-      // The readers take the host folder from the edit at the moment they run.
-      if (code == EN_CHANGE)
-        catalogue_.PathReelKeeper = WindowRef(Control(kPathReelKeeper)).TextSjis();
+      // The readers take the host folder from the edit at the moment they run; a text
+      // without a Shift-JIS form leaves the last usable one in force.
+      if (code == EN_CHANGE) {
+        bool lossy = false;
+        std::string text = WindowRef(Control(kPathReelKeeper)).TextSjis(&lossy);
+        if (!lossy) catalogue_.PathReelKeeper = std::move(text);
+      }
       break;
     default:
       break;
@@ -528,7 +564,7 @@ void TForm1::OnDrawStatus(const DRAWITEMSTRUCT& item) {
   win32::SelectObjectScope select(dc, status_font_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(status_color_));
-  const std::wstring text = Wide(status_text_);
+  const std::wstring& text = status_wide_;
   RECT r = item.rcItem;
   r.left += 2;
   r.top += 2;
@@ -563,16 +599,14 @@ std::string TForm1::ActionCaption(int action) const {
 }
 
 bool TForm1::UpdateSelectionStatus() {
-  grid_.SetRedraw(false);
-  SelectionStatus status;
-  try {
-    status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
-  } catch (...) {
-    grid_.SetRedraw(true);
-    throw;
-  }
-  grid_.SetRedraw(true);
+  // Adding up reads the catalogue only: the grid has nothing to repaint meanwhile. A click
+  // handled while it yields starts its own count over the newer selection, which the older
+  // one must not overwrite.
+  const int count = ++selection_status_count_;
+  const SelectionStatus status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
+  if (count != selection_status_count_) return status.fits;
   SetStatus(status.text, status.colour);
+  selection_line_shown_ = true;
   toolbar_.Send(TB_ENABLEBUTTON, kActionExport, status.total_kb > 0 ? TRUE : FALSE);
   return status.fits;
 }
@@ -580,16 +614,22 @@ bool TForm1::UpdateSelectionStatus() {
 void TForm1::SetStatus(std::string_view text, Colour colour) {
   status_text_ = std::string(text);
   status_color_ = colour;
+  selection_line_shown_ = false;
   RepaintStatusBar();
 }
 
 void TForm1::ClearStatusText() {
   status_text_.clear();
+  selection_line_shown_ = false;
   RepaintStatusBar();
 }
 
 void TForm1::RepaintStatusBar() {
   if (!status_bar_) return;
+  // The owner-drawn panel's data is the text it shows: another program reads the status line
+  // as SB_GETTEXTW's answer, a pointer into this process (the random-input tester does).
+  status_wide_ = Wide(status_text_);
+  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, reinterpret_cast<LPARAM>(status_wide_.c_str()));
   InvalidateRect(status_bar_.hwnd(), nullptr, TRUE);
   UpdateWindow(status_bar_.hwnd());
 }
@@ -710,8 +750,27 @@ void TForm1::ShowMessageNoWait(std::string_view text, MessageIcon icon) {
 
 std::optional<std::string> TForm1::BrowseForFolder(std::string_view title, std::string_view prompt,
                                                    std::string_view initial_folder) {
-  if (browser_) return browser_(title, prompt, initial_folder);
-  return SystemBrowseForFolder(hwnd_, title, prompt, initial_folder);
+  // A folder whose name Shift-JIS cannot hold is refused and the dialog asks again.
+  for (;;) {
+    const std::optional<std::wstring> chosen =
+        browser_ ? browser_(title, prompt, initial_folder)
+                 : SystemBrowseForFolder(hwnd_, title, prompt, initial_folder);
+    if (!chosen) return std::nullopt;
+    bool lossy = false;
+    std::string folder = platform::WideToSjis(*chosen, &lossy);
+    if (!lossy) return folder;
+    SetStatus(platform::WideToSjis(kChosenFolderRefused), kColourRed);
+  }
+}
+
+bool TForm1::FolderTextUsable(int box) {
+  bool lossy = false;
+  WindowRef(Control(box)).TextSjis(&lossy);
+  if (lossy) {
+    SetStatus(platform::WideToSjis(box == kPathMPEGSave ? kSaveFolderRefused : kHostFolderRefused),
+              kColourRed);
+  }
+  return !lossy;
 }
 
 void TForm1::ButtonFolderClick() {
@@ -769,7 +828,19 @@ void TForm1::StartTimer() {
 }
 
 void TForm1::CatalogueChanged() {
+  ++selection_status_count_;  // a line being added up meanwhile is out of date
   grid_.Reload();
+  // A sort or a load clears the selection: ダビング follows what is selected now, and so does
+  // the selection line when the status line shows it (a reader's or a job's message stays).
+  if (selection_line_shown_) {
+    UpdateSelectionStatus();
+    return;
+  }
+  double total_kb = 0;
+  for (RowId id : catalogue_.Selection) {
+    if (const CatalogueRow* row = catalogue_.Table1.FindById(id)) total_kb += row->FileSize;
+  }
+  toolbar_.Send(TB_ENABLEBUTTON, kActionExport, total_kb > 0 ? TRUE : FALSE);
 }
 
 }  // namespace capsdub::ui

@@ -84,8 +84,9 @@ class TForm1 : public win32::Window, public MainWindowPort {
   }
   // "About...": shows the About box.
   void set_about(std::function<void()> about) { about_ = std::move(about); }
-  // The folder-browse dialog (the system's by default; tests put their own).
-  using FolderBrowser = std::function<std::optional<std::string>(
+  // The folder-browse dialog (the system's by default; tests put their own): the chosen
+  // folder as the system names it, nullopt when cancelled.
+  using FolderBrowser = std::function<std::optional<std::wstring>(
       std::string_view title, std::string_view prompt, std::string_view initial)>;
   void set_folder_browser(FolderBrowser browser) { browser_ = std::move(browser); }
 
@@ -161,6 +162,9 @@ class TForm1 : public win32::Window, public MainWindowPort {
   void ShowMemo();
   void ButtonFolderClick();
   void ButtonSaveFolderClick();
+  // Whether the text of a folder box has a Shift-JIS form; when not, says so on the status
+  // line in red.
+  bool FolderTextUsable(int box);
   void SaveSettingsOnce();
   // Runs an event handler; a close asked for meanwhile is carried out once nothing runs.
   template <typename Handler>
@@ -191,8 +195,11 @@ class TForm1 : public win32::Window, public MainWindowPort {
   win32::WindowRef tooltip_;
   int memo_height_ = 89;
   std::string status_text_;
+  std::wstring status_wide_;           // status_text_ as drawn, the status panel's data
+  bool selection_line_shown_ = false;  // the status line is the selection line
   Colour status_color_ = kColourWindowText;
   std::string status_hint_;
+  int selection_status_count_ = 0;  // UpdateSelectionStatus calls begun, for nested ones
   bool shown_ = false;
   bool settings_saved_ = false;
   bool close_pending_ = false;

@@ -50,6 +50,7 @@ ConsoleStatus::ConsoleStatus() {
 
 void ConsoleStatus::SetStatus(std::string_view text, Colour colour) {
   if (text.empty()) return;
+  if (colour == kColourRed) ++errors_;
   PrintErr(std::string(colour == kColourRed ? "error: " : "") + std::string(text) + "\n");
 }
 

@@ -25,6 +25,11 @@ class ConsoleStatus : public WindowPort {
   ConsoleStatus();
   void SetStatus(std::string_view text, Colour colour) override;
   void YieldToUi() override;
+  // Error lines (the window's red status texts) printed so far.
+  int errors() const { return errors_; }
+
+ private:
+  int errors_ = 0;
 };
 
 }  // namespace capsdub::cli

@@ -20,7 +20,8 @@ constexpr char kUsage[] =
     "  list --host FOLDER [--drive D=/path ...] [--tsv]\n"
     "      Loads the catalogue of the Reel Keeper data folder FOLDER (Windows form, such as\n"
     "      'D:\\Reel Keeper\\', with --drive mapping drive letters to folders on POSIX) and\n"
-    "      prints one row per capsule, newest first. --tsv prints tab-separated UTF-8.";
+    "      prints one row per capsule, newest first. --tsv prints tab-separated UTF-8. Exits 1\n"
+    "      when a database file could not be read (the list is then empty or partial).";
 
 // Column titles (Shift-JIS).
 constexpr const char* kTitles[] = {
@@ -97,7 +98,8 @@ int RunList(const std::vector<std::string>& args) {
   } else {
     PrintTable(catalogue);
   }
-  return 0;
+  // A database file that could not be read leaves the list empty or partial: a failure.
+  return window.errors() > 0 ? 1 : 0;
 }
 
 const bool registered = RegisterCommand({"list", kUsage, &RunList});

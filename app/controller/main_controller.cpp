@@ -8,6 +8,7 @@
 #include "catalogue/sort.h"
 #include "dubbing/dubbing_job.h"
 #include "dubbing/kap_capsule_deleter.h"
+#include "dubbing/messages.h"
 #include "kapbinding/kap_library.h"
 #include "ui/text/sjis_literals.h"
 
@@ -62,7 +63,7 @@ void MainController::Guarded(Step&& step) {
   } catch (const std::exception& e) {
     window_.ShowAppException(e.what());
   } catch (...) {
-    window_.ShowAppException("Unknown error");
+    window_.ShowAppException(messages::kUnknownError);
   }
 }
 
@@ -105,6 +106,8 @@ void MainController::LoadCatalogue() {
       }
     } catch (...) {
       loading_ = false;
+      // The rows read before the error are in the catalogue: the grid shows them.
+      window_.CatalogueChanged();
       window_.NumberDuplicates = true;
       window_.EnableFolderButtons(true);
       throw;
@@ -150,6 +153,9 @@ void MainController::TitleClick(const std::string& field) {
 }
 
 void MainController::ActionExportExecute() {
+  // A job started while a load yields would dub from tables being rebuilt under it: refused,
+  // as a reload is.
+  if (loading_) return;
   BusyScope busy(busy_);
   Guarded([&] { capsdub::ActionExportExecute(window_, kap_.Deleter()); });
 }

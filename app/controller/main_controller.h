@@ -50,7 +50,7 @@ class MainController : public MainWindowEvents {
   // A column title was clicked: sort by its field (a new field descending, the same field
   // flipped).
   void TitleClick(const std::string& field) override;
-  // "ダビング", "一時停止", " 停　止 ", "コマンド".
+  // "ダビング" (refused while a load runs), "一時停止", " 停　止 ", "コマンド".
   void ActionExportExecute() override;
   void ActionPauseExecute() override;
   void ActionSTOPExecute() override;

@@ -193,21 +193,28 @@ std::vector<DirEntry> ListFiles(std::string_view folder, std::string_view patter
   if (!mapped) return entries;
   DIR* dir = ::opendir(mapped->c_str());
   if (!dir) return entries;
-  std::string base = *mapped;
-  if (base.back() != '/') base += '/';
+  // Each entry is looked up relative to the open folder, not through its whole path.
+  const int dir_fd = ::dirfd(dir);
+  std::vector<std::string> folded;
   while (const dirent* e = ::readdir(dir)) {
     const auto name = Utf8ToSjis(e->d_name);
     if (!name) continue;
     if (!WildcardMatch(pattern, *name)) continue;
     struct stat st {};
-    if (::stat((base + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (::fstatat(dir_fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+    folded.push_back(Fold(*name));
     entries.push_back({*name, static_cast<std::uint64_t>(st.st_size), LocalFileTime(st)});
   }
   ::closedir(dir);
   // NTFS lists a folder in the order of its names compared without case.
-  std::sort(entries.begin(), entries.end(),
-            [](const DirEntry& a, const DirEntry& b) { return Fold(a.name) < Fold(b.name); });
-  return entries;
+  std::vector<std::size_t> order(entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&folded](std::size_t a, std::size_t b) { return folded[a] < folded[b]; });
+  std::vector<DirEntry> sorted;
+  sorted.reserve(entries.size());
+  for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
+  return sorted;
 }
 
 std::optional<std::uint64_t> FreeBytes(std::string_view folder) {

@@ -140,14 +140,27 @@ std::optional<std::string> MapPath(std::string_view sjis_path) {
     root = ".";
     rest = path;
   }
+  // Calls `add(name)` for each name of `rest`, in order.
+  const auto for_each_name = [&rest](auto&& add) {
+    std::size_t pos = 0;
+    while (pos <= rest.size()) {
+      const std::size_t slash = rest.find('/', pos);
+      const std::size_t end = slash == std::string::npos ? rest.size() : slash;
+      if (end > pos) add(rest.substr(pos, end - pos));
+      if (slash == std::string::npos) break;
+      pos = slash + 1;
+    }
+  };
+  // A path that exists exactly as given needs no name matched: one look-up instead of one per
+  // name.
   std::string result = root;
-  std::size_t pos = 0;
-  while (pos <= rest.size()) {
-    const std::size_t slash = rest.find('/', pos);
-    const std::size_t end = slash == std::string::npos ? rest.size() : slash;
-    if (end > pos) result = Join(result, rest.substr(pos, end - pos));
-    if (slash == std::string::npos) break;
-    pos = slash + 1;
+  for_each_name([&result](const std::string& name) {
+    if (result.empty() || result.back() != '/') result += '/';
+    result += name;
+  });
+  if (result == root || !Exists(result)) {
+    result = root;
+    for_each_name([&result](const std::string& name) { result = Join(result, name); });
   }
   // A trailing separator names a folder; keep it so that callers can tell.
   if (!rest.empty() && rest.back() == '/' && result.back() != '/') result += '/';

@@ -30,10 +30,14 @@ std::string FromWide(UINT codepage, std::wstring_view wide, bool* lossy) {
   const int size = static_cast<int>(wide.size());
   BOOL used_default = FALSE;
   BOOL* used = codepage == CP_UTF8 ? nullptr : &used_default;
-  const int n = ::WideCharToMultiByte(codepage, 0, wide.data(), size, nullptr, 0, nullptr, used);
+  // No near-equivalent stands in for a character that code page 932 lacks ("é" as "e", "¥"
+  // as "\\"): in a path it would name another file. It becomes '?' and counts as a loss.
+  const DWORD flags = codepage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int n =
+      ::WideCharToMultiByte(codepage, flags, wide.data(), size, nullptr, 0, nullptr, used);
   if (n <= 0) return {};
   std::string out(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(codepage, 0, wide.data(), size, out.data(), n, nullptr, used);
+  ::WideCharToMultiByte(codepage, flags, wide.data(), size, out.data(), n, nullptr, used);
   if (lossy) *lossy = used_default != FALSE;
   return out;
 }

@@ -37,6 +37,20 @@ table=$(run "$cli" list --host "$host" "${drives[@]}" 2>/dev/null) || fail "list
 grep -q "番号" <<< "$table" || fail "table header: $table"
 grep -qE '[0-9]{4}年[0-9]{2}月[0-9]{2}日\(.\) [0-9]{2}:[0-9]{2}' <<< "$table" || fail "table date"
 
+# A folder without Reel Keeper's database: the errors are told and the exit status is 1.
+mkdir -p "$work/empty"
+if [[ -n "$runner" ]]; then
+  empty="$("$runner" winepath -w "$work/empty/" 2>/dev/null | tr -d '\r')Reel Keeper\\"
+  empty_drives=()
+else
+  empty='E:\Reel Keeper\'
+  empty_drives=(--drive "E=$work/empty")
+fi
+errors=$(run "$cli" list --host "$empty" "${empty_drives[@]}" 2>&1 >/dev/null)
+status=$?
+[[ $status -eq 1 ]] || fail "list of a folder without a database exited $status"
+grep -q "error: " <<< "$errors" || fail "no error told for a folder without a database: $errors"
+
 run "$cli" list --tsv > /dev/null 2>&1 && fail "missing --host accepted"
 run "$cli" list --host "$host" --bogus > /dev/null 2>&1 && fail "unknown argument accepted"
 run "$cli" list --host "$host" --drive 7 > /dev/null 2>&1 && fail "bad --drive accepted"

@@ -68,6 +68,31 @@ TEST(SortCatalogue, KeepsTheCurrentRowAndClearsTheSelection) {
   EXPECT_TRUE(c.Selection.empty());
 }
 
+TEST(CatalogueTable, FindsRowsByIdentityAfterEveryReorder) {
+  Catalogue c = Sample();
+  auto all_found = [&] {
+    const auto& rows = c.Table1.rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (c.Table1.IndexOf(rows[i].id) != i || c.Table1.FindById(rows[i].id) != &rows[i])
+        return false;
+    }
+    return true;
+  };
+  SortCatalogue(c, "Title");
+  EXPECT_TRUE(all_found());
+  auto& rows = c.Table1.mutable_rows();
+  std::swap(rows.front(), rows.back());  // moved behind the table's back
+  EXPECT_TRUE(all_found());
+  const RowId old_id = rows.front().id;
+  c.Table1.Clear();
+  CatalogueRow row;
+  row.FileName = "0009";
+  const RowId id = c.Table1.Append(row);
+  EXPECT_FALSE(c.Table1.IndexOf(old_id));
+  EXPECT_EQ(c.Table1.IndexOf(id), 0u);
+  EXPECT_FALSE(c.Table1.IndexOf(id + 1));
+}
+
 TEST(SortCatalogue, EmptyAndUnknownFields) {
   Catalogue c = Sample();
   c.SortField = "";

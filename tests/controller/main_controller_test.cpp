@@ -113,11 +113,13 @@ class FakeKap : public KapAccess {
   bool Load() override {
     ++loads;
     if (fail) throw std::runtime_error("KAP.dll lacks an entry");
+    if (fail_without_message) throw 1;
     return loaded;
   }
   CapsuleDeleter& Deleter() override { return deleter; }
   bool loaded = false;
   bool fail = false;
+  bool fail_without_message = false;
   int loads = 0;
   testing::RecordingDeleter deleter;
 };
@@ -193,6 +195,12 @@ TEST_F(MainControllerTest, AFailingLibraryIsShownAndLeavesTheTimerOff) {
   EXPECT_EQ(window_.inner.app_exceptions, (std::vector<std::string>{"KAP.dll lacks an entry"}));
   EXPECT_EQ(window_.Count("timer"), 0);
   EXPECT_EQ(window_.Count("delete:1"), 0);
+
+  // An error without a message of its own is told in the user's language.
+  kap_.fail = false;
+  kap_.fail_without_message = true;
+  Make().FormCreate();
+  EXPECT_EQ(window_.inner.app_exceptions.back(), Sjis("不明なエラーが発生しました。"));
 }
 
 TEST_F(MainControllerTest, TheCatalogueLoadsOnceWhicheverEventComesFirst) {
@@ -243,6 +251,22 @@ TEST_F(MainControllerTest, TheLoadIsBusyAndARefreshDuringItIsIgnored) {
   EXPECT_FALSE(controller.Busy());
 }
 
+TEST_F(MainControllerTest, ADubDuringARefreshIsIgnored) {
+  MainController& controller = Make();
+  controller.FormActivate();
+  window_.inner.save_folder = scratch_.Folder("out\\");
+  bool pressed = false;
+  window_.on_yield = [&](int) {
+    if (!pressed) {
+      pressed = true;
+      controller.ActionExportExecute();  // a click on ダビング while the refresh yields
+    }
+  };
+  controller.ActionRefreshExecute();
+  ASSERT_TRUE(pressed);
+  EXPECT_TRUE(window_.inner.idle_states.empty()) << "a job ran inside the refresh";
+}
+
 TEST_F(MainControllerTest, ARefreshClearsStopReadsAgainAndKeepsTheSort) {
   MainController& controller = Make();
   controller.FormActivate();
@@ -279,15 +303,17 @@ TEST_F(MainControllerTest, TitleClicksSortNewFieldsDescendingAndFlipTheSameField
   EXPECT_EQ(window_.events, (std::vector<std::string>{"changed"}));
 }
 
-TEST_F(MainControllerTest, AnErrorInTheLoadIsShownAndTheFolderButtonsComeBack) {
+TEST_F(MainControllerTest, AnErrorInTheLoadIsShownTheRowsReadAndTheFolderButtonsComeBack) {
   sort_state_.field = "NoSuchField";
   MainController& controller = Make();
   controller.FormCreate();
   controller.FormActivate();
   EXPECT_EQ(window_.inner.app_exceptions,
             (std::vector<std::string>{"Field 'NoSuchField' not found"}));
+  // The scan had filled the catalogue before its sort failed: the grid shows those rows.
+  EXPECT_GT(window_.catalogue().Table1.size(), 0u);
   EXPECT_EQ(window_.events,
-            (std::vector<std::string>{"timer", "folders:0", "folders:1", "exception"}));
+            (std::vector<std::string>{"timer", "folders:0", "changed", "folders:1", "exception"}));
   EXPECT_TRUE(window_.NumberDuplicates);
   EXPECT_FALSE(controller.Busy());
   // A title click on a real field repairs it and does not load again.

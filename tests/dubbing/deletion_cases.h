@@ -19,7 +19,7 @@ namespace capsdub::testing {
 // What the job must show for a case.
 enum class DeletionExpectation {
   kDeleted,      // handed to the deleter; no box
-  kSizeError,    // the size error box; not handed to the deleter
+  kIncomplete,   // "ダビング不完全エラー " + the status text; not handed to the deleter
   kVerifyError,  // "ダビング検証エラー " + the .mpg path; not handed to the deleter
   kStopped,      // stopped during the read-back: no box, not handed to the deleter
 };

@@ -83,7 +83,7 @@ TEST_P(VerifiedDeletionTest, OnlyACompleteDubThatReadsBackIdenticalIsDeleted) {
       EXPECT_EQ(testing::HashFile(host.MpgPath()),
                 samplegen::JoinedSegmentsHash(host.layout.seed, host.capsule(), ".ssg"));
       break;
-    case DeletionExpectation::kSizeError:
+    case DeletionExpectation::kIncomplete:
       ASSERT_EQ(check.shortfalls.size(), 1u);
       EXPECT_EQ(check.verification, Verification::kNotRun);
       break;
@@ -131,6 +131,11 @@ TEST(VerifiedDeletion, ShortfallsAreNotedWithTheirSizes) {
   EXPECT_EQ(shortfalls[1].fault, SegmentFault::kNotOpened);
   EXPECT_EQ(host.window.dubbed[0].copied, 12'345 + 20'000);
   EXPECT_TRUE(deleter.deleted.empty());
+  // One box names both, one line each.
+  ASSERT_EQ(host.window.notices.size(), 1u);
+  EXPECT_EQ(host.window.notices[0].text, Sjis("ダビング不完全エラー ") + host.SegmentPath(0) +
+                                             Sjis("が短くなりました.\r\n") + host.SegmentPath(2) +
+                                             Sjis("を開けません."));
 }
 
 TEST(VerifiedDeletion, APlainDubReadsNothingBackAndShowsNoBox) {

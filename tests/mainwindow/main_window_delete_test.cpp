@@ -75,7 +75,7 @@ TEST_F(MainWindowDeleteTest, DubbedCapsulesLeaveReelKeeperAndTheRefreshedGrid) {
   SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionExport, 0);
   Pump(50);
   // No error box: every dub was complete and read back identical.
-  EXPECT_EQ(FindWindowW(ui::kMessageBoxClass, nullptr), nullptr);
+  EXPECT_EQ(testing::OwnMessageBox(), nullptr);
 
   const std::set<std::string> after = RecordedNumbers(host_);
   for (const std::string& number : numbers) EXPECT_FALSE(after.count(number)) << number;

@@ -69,11 +69,22 @@ inline void SetShift(bool down) {
   SetKeyboardState(keys);
 }
 
+// A message box of this process (another program of the same Wine server may show one too).
+inline HWND OwnMessageBox() {
+  for (HWND box = FindWindowExW(nullptr, nullptr, ui::kMessageBoxClass, nullptr); box != nullptr;
+       box = FindWindowExW(nullptr, box, ui::kMessageBoxClass, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(box, &process);
+    if (process == GetCurrentProcessId()) return box;
+  }
+  return nullptr;
+}
+
 // Closes CapsDub's message boxes a moment after they open, counting them.
 inline int g_boxes_closed = 0;
 inline void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD) {
   // A modal box stays until its loop ends: one close per tick.
-  if (HWND box = FindWindowW(ui::kMessageBoxClass, nullptr)) {
+  if (HWND box = OwnMessageBox()) {
     ++g_boxes_closed;
     PostMessageW(box, WM_CLOSE, 0, 0);
   }
@@ -164,12 +175,20 @@ class MainWindowTest : public ::testing::Test {
     }
     return indices;
   }
-  std::vector<int> ListSelectedIndices() {
+  // Display indices of the rows the grid paints as selected.
+  std::vector<int> PaintedSelectedIndices() {
     std::vector<int> indices;
-    int i = -1;
-    while ((i = static_cast<int>(
-                SendMessageW(list(), LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0)
-      indices.push_back(i);
+    for (std::size_t i = 0; i < catalogue().Table1.size(); ++i) {
+      NMLVCUSTOMDRAW draw{};
+      draw.nmcd.hdr.hwndFrom = list();
+      draw.nmcd.hdr.idFrom = ui::kRxDBGrid1;
+      draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+      draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+      draw.nmcd.dwItemSpec = i;
+      draw.clrTextBk = CLR_DEFAULT;
+      SendMessageW(form_->hwnd(), WM_NOTIFY, ui::kRxDBGrid1, reinterpret_cast<LPARAM>(&draw));
+      if (draw.clrTextBk == GetSysColor(COLOR_HIGHLIGHT)) indices.push_back(static_cast<int>(i));
+    }
     return indices;
   }
   int CurrentIndex() {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,13 @@
 #include "dubbing/dubbing_job.h"
 #include "platform/codepage.h"
 #include "platform/fault_injection.h"
+#include "platform/files.h"
+#include "platform/locale.h"
 #include "tests/dubbing/test_support.h"
 #include "tests/mainwindow/main_window_fixture.h"
 #include "tools/samplegen/sample_host.h"
 #include "ui/about/about_form.h"
+#include "ui/grid/selection_status.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/win32/window.h"
@@ -63,16 +67,20 @@ TEST_F(MainWindowTest, LoadsOnceNewestFirstWithTheDateMarker) {
 }
 
 TEST_F(MainWindowTest, TitleClicksSortAndFlipTheMarker) {
+  // A stored field names its column whatever its letter case, for the sort and the marker.
+  sort_state_.field = "filesize";
   Start();
-  ClickTitle(2);  // サイズ: largest first
-  EXPECT_EQ(catalogue().SortField, "FileSize");
   EXPECT_EQ(HeaderMarker(2), 1);
   EXPECT_EQ(HeaderMarker(3), 0);
   const auto& rows = catalogue().Table1.rows();
   for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].FileSize, rows[i].FileSize);
-  ClickTitle(2);  // smallest first
+  ClickTitle(2);  // サイズ, the same field: smallest first
+  EXPECT_EQ(catalogue().SortField, "FileSize");
   EXPECT_EQ(HeaderMarker(2), 2);
   for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_LE(rows[i - 1].FileSize, rows[i].FileSize);
+  ClickTitle(2);  // largest first
+  EXPECT_EQ(HeaderMarker(2), 1);
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].FileSize, rows[i].FileSize);
   // The grid shows the sorted rows.
   wchar_t text[64] = {};
   ListView_GetItemText(list(), 0, 0, text, 64);
@@ -122,7 +130,7 @@ TEST_F(MainWindowTest, ShiftClicksSelectRangesFromTheAnchor) {
   std::vector<int> expected;
   for (int i = anchor; i <= anchor + 4; ++i) expected.push_back(i);
   EXPECT_EQ(SelectedIndices(), expected);
-  EXPECT_EQ(ListSelectedIndices(), expected);
+  EXPECT_EQ(PaintedSelectedIndices(), expected);
   EXPECT_EQ(CurrentIndex(), anchor + 4);
   // The next Shift-click runs from the previous one, replacing the selection.
   Click(anchor + 2, true);
@@ -136,7 +144,7 @@ TEST_F(MainWindowTest, DragSelectsTheRangeAndKeepsThePressRowCurrent) {
   Start();
   Drag(RowPoint(3), RowPoint(7));
   EXPECT_EQ(SelectedIndices(), (std::vector<int>{3, 4, 5, 6, 7}));
-  EXPECT_EQ(ListSelectedIndices(), (std::vector<int>{3, 4, 5, 6, 7}));
+  EXPECT_EQ(PaintedSelectedIndices(), (std::vector<int>{3, 4, 5, 6, 7}));
   EXPECT_EQ(CurrentIndex(), 3);
   wchar_t memo[6000] = {};
   GetWindowTextW(form_->Control(ui::kDBMemo1), memo, 6000);
@@ -152,21 +160,45 @@ TEST_F(MainWindowTest, DragSelectsTheRangeAndKeepsThePressRowCurrent) {
   EXPECT_EQ(SelectedIndices(), std::vector<int>{10});
 }
 
-TEST_F(MainWindowTest, PageKeysMoveOneRowLessThanAPage) {
+TEST_F(MainWindowTest, PageKeysMoveOneRowLessThanAPageAndKeysKeepTheSelectionLineTrue) {
   Start();
   const int page = static_cast<int>(SendMessageW(list(), LVM_GETCOUNTPERPAGE, 0, 0));
   ASSERT_GT(page, 2);
+  auto key = [&](WPARAM k) {
+    PostMessageW(list(), WM_KEYDOWN, k, 0);
+    Pump(40);
+  };
+  // The selected size of the selection line, up to the free space.
+  auto selected_part = [&] {
+    const std::string& text = form_->StatusText();
+    return text.substr(0, text.find(" / "));
+  };
+  const std::string empty_line = SelectionStatusText(0, 0, ",");
+  const std::string nothing = empty_line.substr(0, empty_line.find(" / "));
+  int sized = 0;
+  while (catalogue().Table1.rows()[static_cast<std::size_t>(sized)].FileSize <= 0) ++sized;
   Click(0);
-  PostMessageW(list(), WM_KEYDOWN, VK_NEXT, 0);
-  Pump(40);
+  key(VK_NEXT);
   EXPECT_EQ(CurrentIndex(), page);  // on the first row the extra step is blocked
-  PostMessageW(list(), WM_KEYDOWN, VK_NEXT, 0);
-  Pump(40);
+  key(VK_NEXT);
   EXPECT_EQ(CurrentIndex(), 2 * page - 1);
-  PostMessageW(list(), WM_KEYDOWN, VK_PRIOR, 0);
-  Pump(40);
+  key(VK_PRIOR);
   EXPECT_EQ(CurrentIndex(), page);
-  EXPECT_EQ(SelectedIndices(), std::vector<int>{page});
+  // The page keys, Home, End and Escape leave no row selected, and the line and ダビング say so.
+  for (WPARAM k : {VK_NEXT, VK_END, VK_HOME, VK_ESCAPE}) {
+    Click(sized);
+    ASSERT_TRUE(form_->ActionEnabled(ui::kActionExport));
+    key(k);
+    EXPECT_TRUE(SelectedIndices().empty()) << k;
+    EXPECT_EQ(selected_part(), nothing) << k;
+    EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport)) << k;
+  }
+  EXPECT_EQ(CurrentIndex(), sized);  // Escape keeps the current row
+  // Down selects the row it reaches, and the line counts it.
+  key(VK_DOWN);
+  EXPECT_EQ(SelectedIndices(), std::vector<int>{sized + 1});
+  EXPECT_EQ(form_->ActionEnabled(ui::kActionExport),
+            catalogue().Table1.rows()[static_cast<std::size_t>(sized) + 1].FileSize > 0);
 }
 
 TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {
@@ -186,6 +218,25 @@ TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {
   Click(row);
   EXPECT_EQ(form_->StatusColor(), kColourRed);
   EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
+  // A click handled while the line of the one before is added up: the line is the later one's.
+  int other = row + 1;
+  while (catalogue().Table1.rows()[static_cast<std::size_t>(other)].FileSize == size) ++other;
+  const double other_size = catalogue().Table1.rows()[static_cast<std::size_t>(other)].FileSize;
+  for (int index : {row, other}) {
+    const POINT p = RowPoint(index);
+    PostMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    PostMessageW(list(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  }
+  Pump(100);
+  ASSERT_EQ(SelectedIndices(), std::vector<int>{other});
+  EXPECT_EQ(
+      form_->StatusText().rfind(Sjis("選択サイズ : ") +
+                                FormatThousands(other_size, platform::ThousandsSeparator(), 10)),
+      0u);
+  // A sort clears the selection: the line and ダビング follow it.
+  ClickTitle(1);
+  EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport));
+  EXPECT_EQ(form_->StatusText().rfind(Sjis("選択サイズ :          0Kバイト"), 0), 0u);
   // Only rows of size 0: Dub is disabled again.
   for (std::size_t i = 0; i < catalogue().Table1.size(); ++i) {
     if (catalogue().Table1.rows()[i].FileSize == 0) {
@@ -214,6 +265,17 @@ TEST_F(MainWindowTest, IdleStateSwitchesTheJobControls) {
   EXPECT_TRUE(IsWindowEnabled(list()));
   // "削除する" stays disabled without KAP.dll.
   EXPECT_FALSE(IsWindowEnabled(form_->Control(ui::kCheckDelete)));
+}
+
+TEST_F(MainWindowTest, EscapeInTheMemoLeavesTheWindowOpen) {
+  Start();
+  HWND memo = form_->Control(ui::kDBMemo1);
+  SetFocus(memo);
+  PostMessageW(memo, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(memo, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  Pump(100);
+  EXPECT_TRUE(IsWindow(form_->hwnd()));
+  EXPECT_TRUE(IsWindowVisible(form_->hwnd()));
 }
 
 TEST_F(MainWindowTest, SaveFolderHistory) {
@@ -264,7 +326,8 @@ TEST_F(MainWindowTest, StatusNineRowsAreRed) {
   EXPECT_EQ(selected.clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
   EXPECT_EQ(selected.clrText, RGB(255, 0, 0));
   const int other = row == 0 ? 1 : 0;
-  EXPECT_EQ(draw(other).clrTextBk, CLR_DEFAULT);
+  // A row the list view draws as its own current one but the catalogue does not select is plain.
+  EXPECT_EQ(draw(other).clrTextBk, GetSysColor(COLOR_WINDOW));
 }
 
 TEST_F(MainWindowTest, AnErrorInALoadIsShownAndTheProgramGoesOn) {
@@ -370,6 +433,45 @@ TEST_F(MainWindowTest, DubsTheSelectionIntoTheSaveFolder) {
   EXPECT_EQ(form_->SaveFolderHistory().front(), out);
 }
 
+// "é" has no Shift-JIS form; the system's nearest stand-in would be "e", naming another folder.
+TEST_F(MainWindowTest, FoldersWithoutAShiftJisFormAreRefusedAndNothingIsWritten) {
+  Start();
+  const std::string lookalike = scratch_.Folder("cafe\\");
+  const std::wstring refused = platform::SjisToWide(scratch_.root()) + L"caf\u00e9\\";
+  Drag(RowPoint(0), RowPoint(2));
+  SetWindowTextW(form_->Control(ui::kPathMPEGSave), refused.c_str());
+  SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionExport, 0);
+  Pump(50);
+  EXPECT_EQ(form_->StatusText(), Sjis("保存フォルダーにシフトJISで表せない文字があります。"
+                                      "別のフォルダーを指定してください。"));
+  EXPECT_EQ(form_->StatusColor(), kColourRed);
+  EXPECT_TRUE(form_->SaveFolderHistory().empty());
+  EXPECT_TRUE(platform::ListFiles(lookalike, "*").empty());
+
+  // The host folder: 表示更新 is refused and the catalogue stays.
+  const std::size_t rows = catalogue().Table1.size();
+  SetWindowTextW(form_->Control(ui::kPathReelKeeper), refused.c_str());
+  SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionRefresh, 0);
+  EXPECT_EQ(form_->StatusText(), Sjis("ReelKeeperフォルダーにシフトJISで表せない文字があります。"
+                                      "別のフォルダーを指定してください。"));
+  EXPECT_EQ(catalogue().Table1.size(), rows);
+  EXPECT_EQ(catalogue().PathReelKeeper, host_);
+
+  // A folder chosen in the dialog: refused, and the dialog asks again.
+  std::vector<std::wstring> choices = {refused, platform::SjisToWide(lookalike)};
+  form_->set_folder_browser([&](std::string_view, std::string_view, std::string_view) {
+    std::optional<std::wstring> next = choices.front();
+    choices.erase(choices.begin());
+    return next;
+  });
+  SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(ui::kButtonSaveFolder, BN_CLICKED),
+               reinterpret_cast<LPARAM>(form_->Control(ui::kButtonSaveFolder)));
+  EXPECT_TRUE(choices.empty());
+  EXPECT_EQ(form_->SaveFolderText(), lookalike);
+  EXPECT_EQ(form_->StatusText(), Sjis("選択したフォルダーにシフトJISで表せない文字があります。"
+                                      "別のフォルダーを選択してください。"));
+}
+
 }  // namespace
 }  // namespace capsdub
 
@@ -389,8 +491,11 @@ TEST_F(MainWindowTest, TheAboutActionShowsOneAboutBox) {
   SendMessageW(form_->hwnd(), WM_COMMAND, ui::kActionAbout, 0);
   Pump(50);
   int boxes = 0;
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, L"バージョン情報")) != nullptr;)
-    ++boxes;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, L"バージョン情報")) != nullptr;) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    boxes += process == GetCurrentProcessId() ? 1 : 0;  // not another program's box
+  }
   EXPECT_EQ(boxes, 1);
 }
 

@@ -54,6 +54,7 @@ TEST(Codepage, RoundTripsAndReportsLoss) {
   EXPECT_EQ(utf8, "\xe8\xa1\xa8\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88 ABC \xef\xbd\xb1\xef\xbd\xb2");
   EXPECT_EQ(Utf8ToSjis(utf8), sjis);
   EXPECT_FALSE(Utf8ToSjis("\xf0\x9f\x98\x80").has_value());  // no emoji in code page 932
+  EXPECT_FALSE(Utf8ToSjis("caf\xc3\xa9").has_value());       // nor "e" standing in for "é"
   EXPECT_FALSE(Utf8ToSjis("\xff").has_value());
   bool lossy = false;
   SjisToUtf8("a\x81", &lossy);

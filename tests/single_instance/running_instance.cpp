@@ -1,7 +1,8 @@
 // A stand-in for a running CapsDub: holds the marker named by its first argument and, unless
 // told "--no-window", shows a minimised window of class "TForm1" titled "カプスダブ"; with
 // "--owned" that window has a hidden owner that restores it on SC_RESTORE, like an
-// application window, and the window itself ignores SC_RESTORE. Ends on WM_CLOSE to the window, or
+// application window, and the window itself ignores SC_RESTORE. The window is minimised a
+// moment after it is created. Ends on WM_CLOSE to the window, or
 // after 30 seconds.
 #include <windows.h>
 
@@ -66,6 +67,8 @@ int wmain(int argc, wchar_t** argv) {
   g_form = CreateWindowExW(0, L"TForm1", kTitle, WS_OVERLAPPEDWINDOW, 10, 10, 661, 503, owner,
                            nullptr, instance, nullptr);
   if (g_form == nullptr) return 1;
+  // As a program that is starting, the window exists a moment before it is shown.
+  Sleep(300);
   ShowWindow(g_form, SW_SHOWMINIMIZED);
   SetTimer(g_form, 1, 30000, nullptr);
   MSG msg;

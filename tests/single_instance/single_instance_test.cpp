@@ -54,18 +54,21 @@ class RunningInstance {
   }
   bool started() const { return static_cast<bool>(process_); }
 
-  // Waits until the process holds the marker (and shows its window when `window`).
+  // Waits (at most ten seconds) until the process holds the marker and, when `window`, shows
+  // its own window minimised.
   bool WaitReady(const std::string& marker, bool window) const {
     const std::wstring name(marker.begin(), marker.end());
     for (int i = 0; i < 200; ++i) {
       win32::KernelHandle held(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
-      if (held && (!window || FindWindowW(L"TForm1", kTitle) != nullptr)) return true;
+      HWND form = OwnForm();
+      if (held && (!window || (form != nullptr && IsIconic(form)))) return true;
       Sleep(50);
     }
     return false;
   }
 
- private:
+  // The window of class "TForm1" titled "カプスダブ" of this process (another process of the
+  // same Wine server may show one too).
   HWND OwnForm() const {
     for (HWND form = FindWindowExW(nullptr, nullptr, L"TForm1", kTitle); form != nullptr;
          form = FindWindowExW(nullptr, form, L"TForm1", kTitle)) {
@@ -76,6 +79,7 @@ class RunningInstance {
     return nullptr;
   }
 
+ private:
   win32::KernelHandle process_;
   DWORD process_id_ = 0;
 };
@@ -112,8 +116,7 @@ TEST(RestoreRunningInstance, RestoresAMinimisedWindowWithoutOwner) {
   RunningInstance other(name);
   ASSERT_TRUE(other.started());
   ASSERT_TRUE(other.WaitReady(name, true));
-  HWND form = FindWindowW(L"TForm1", kTitle);
-  ASSERT_TRUE(IsIconic(form));
+  HWND form = other.OwnForm();
   EXPECT_FALSE(CheckSingleInstance(name, 0));
   EXPECT_TRUE(RestoreRunningInstance());
   EXPECT_TRUE(RestoredSoon(form));
@@ -124,9 +127,8 @@ TEST(RestoreRunningInstance, SendsTheRestoreToTheOwnerWindow) {
   RunningInstance other(name, L"--owned");
   ASSERT_TRUE(other.started());
   ASSERT_TRUE(other.WaitReady(name, true));
-  HWND form = FindWindowW(L"TForm1", kTitle);
+  HWND form = other.OwnForm();
   ASSERT_NE(GetWindow(form, GW_OWNER), nullptr);
-  ASSERT_TRUE(IsIconic(form));
   EXPECT_TRUE(RestoreRunningInstance());
   // The form itself ignores the command; only its owner restores it.
   EXPECT_TRUE(RestoredSoon(form));

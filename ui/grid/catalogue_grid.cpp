@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "catalogue/display_format.h"
+#include "catalogue/sort.h"
 #include "platform/codepage.h"
 #include "platform/locale.h"
 #include "ui/grid/column_move.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr UINT_PTR kSubclassId = 1;
-constexpr UINT_PTR kHeaderSubclassId = 2;
 
 struct ColumnDef {
   const char* field;
@@ -37,6 +36,29 @@ const ColumnDef kColumns[] = {
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
+// The keys that move the current row or change the selection.
+bool IsSelectingKey(WPARAM key) {
+  switch (key) {
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
+    case VK_SPACE:
+    case VK_ESCAPE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool KeyDown(int key) {
+  return GetKeyState(key) < 0;
+}
+
 int TextWidth(HWND window, HFONT font, const std::wstring& text) {
   HDC dc = GetDC(window);
   HGDIOBJ old = SelectObject(dc, font);
@@ -47,10 +69,33 @@ int TextWidth(HWND window, HFONT font, const std::wstring& text) {
   return size.cx;
 }
 
+// Puts `procedure` in place of a control's window procedure, with `self` in the control's user
+// data; returns the control's own procedure. A replaced procedure costs nothing per message,
+// where a subclass made with SetWindowSubclass is looked up in the window's properties on
+// every message (under Wine a round trip to its server, paid on every message the list view
+// sends its header).
+WNDPROC ReplaceProcedure(HWND hwnd, WNDPROC procedure, void* self) {
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  return reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+void RestoreProcedure(HWND hwnd, WNDPROC original) {
+  if (hwnd == nullptr || original == nullptr || !IsWindow(hwnd)) return;
+  SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+}
+
 }  // namespace
 
 CatalogueGrid::CatalogueGrid(Catalogue& catalogue, Callbacks callbacks)
     : catalogue_(catalogue), callbacks_(std::move(callbacks)) {}
+
+CatalogueGrid::~CatalogueGrid() {
+  // A grid that goes before its window leaves the window its own procedures.
+  RestoreProcedure(header_, header_procedure_);
+  RestoreProcedure(list_.hwnd(), list_procedure_);
+}
 
 const std::vector<std::string>& CatalogueGrid::FieldNames() {
   static const std::vector<std::string> names = [] {
@@ -62,11 +107,14 @@ const std::vector<std::string>& CatalogueGrid::FieldNames() {
 }
 
 bool CatalogueGrid::Create(HWND parent, int id, HFONT font) {
-  HWND list = CreateWindowExW(
-      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
-      100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-      GetModuleHandleW(nullptr), nullptr);
+  // LVS_SINGLESEL: the list view's own selection is at most the current row; the selection of
+  // the catalogue is the grid's, painted by it.
+  HWND list =
+      CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
+                          LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                      0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                      GetModuleHandleW(nullptr), nullptr);
   if (list == nullptr) return false;
   list_ = win32::WindowRef(list);
   list_.SetFont(font);
@@ -84,20 +132,10 @@ bool CatalogueGrid::Create(HWND parent, int id, HFONT font) {
     column.iSubItem = i;
     ListView_InsertColumn(list, i, &column);
   }
-  SetWindowSubclass(list, &CatalogueGrid::Subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  SetWindowSubclass(ListView_GetHeader(list), &CatalogueGrid::HeaderSubclass, kHeaderSubclassId,
-                    reinterpret_cast<DWORD_PTR>(this));
+  header_ = ListView_GetHeader(list);
+  list_procedure_ = ReplaceProcedure(list, &CatalogueGrid::ListProcedure, this);
+  header_procedure_ = ReplaceProcedure(header_, &CatalogueGrid::HeaderProcedure, this);
   return true;
-}
-
-void CatalogueGrid::SetRedraw(bool on) {
-  if (!on) {
-    if (redraw_paused_++ == 0) list_.Send(WM_SETREDRAW, FALSE);
-    return;
-  }
-  if (redraw_paused_ == 0 || --redraw_paused_ > 0) return;
-  list_.Send(WM_SETREDRAW, TRUE);
-  RedrawWindow(list_.hwnd(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 void CatalogueGrid::SetItemState(int index, UINT state, UINT mask) {
@@ -107,43 +145,58 @@ void CatalogueGrid::SetItemState(int index, UINT state, UINT mask) {
   list_.Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
+std::optional<int> CatalogueGrid::IndexOfRow(const std::optional<RowId>& id) const {
+  if (!id) return std::nullopt;
+  const std::optional<std::size_t> index = catalogue_.Table1.IndexOf(*id);
+  if (!index) return std::nullopt;
+  return static_cast<int>(*index);
+}
+
+std::optional<int> CatalogueGrid::CurrentIndex() const {
+  return IndexOfRow(catalogue_.CurrentRow);
+}
+
+bool CatalogueGrid::IsSelectedIndex(int index) const {
+  const auto& rows = catalogue_.Table1.rows();
+  return index >= 0 && static_cast<std::size_t>(index) < rows.size() &&
+         catalogue_.Selection.count(rows[static_cast<std::size_t>(index)].id) != 0;
+}
+
 void CatalogueGrid::Reload() {
-  const std::set<RowId> selection = catalogue_.Selection;
   const std::optional<RowId> current = catalogue_.CurrentRow;
-  ++echo_suppressed_;
-  SetRedraw(false);
-  list_.Send(LVM_SETITEMCOUNT, catalogue_.Table1.size(), 0);
-  // Each state apart: the list view passes over every row for a mask it cannot answer from
-  // its selection ranges, and only one row can have the focus.
-  SetItemState(-1, 0, LVIS_SELECTED);
-  if (const std::optional<int> focused = FocusedIndex()) SetItemState(*focused, 0, LVIS_FOCUSED);
-  for (RowId id : selection) {
-    if (auto index = catalogue_.Table1.IndexOf(id))
-      SetItemState(static_cast<int>(*index), LVIS_SELECTED, LVIS_SELECTED);
+  reloading_ = true;
+  // The whole list view is painted once, whatever follows. A new count does that by itself; the
+  // same count (a sort) only invalidates, since setting the count also sets the scroll bars
+  // anew, which costs tens of milliseconds under Wine. (Switching the list view's repainting
+  // off and on costs as much again: a change of its visibility each way.)
+  const auto count = static_cast<LRESULT>(catalogue_.Table1.size());
+  if (list_.Send(LVM_GETITEMCOUNT) != count) {
+    list_.Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+  } else {
+    list_.Invalidate(false);
   }
-  if (current) {
-    if (auto index = catalogue_.Table1.IndexOf(*current)) {
-      SetItemState(static_cast<int>(*index), LVIS_FOCUSED, LVIS_FOCUSED);
-      list_.Send(LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(*index));
-      ListView_EnsureVisible(list_.hwnd(), static_cast<int>(*index), FALSE);
-    }
+  // The list view keeps nothing of the rows but the current one; the selection is painted
+  // from the catalogue.
+  if (const std::optional<int> index = IndexOfRow(current)) {
+    SetItemState(*index, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    list_.Send(LVM_SETSELECTIONMARK, 0, *index);
+    ListView_EnsureVisible(list_.hwnd(), *index, FALSE);
+  } else {
+    const int focused =
+        static_cast<int>(list_.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED | LVIS_SELECTED);
   }
-  --echo_suppressed_;
-  catalogue_.Selection = selection;
+  reloading_ = false;
   catalogue_.CurrentRow = current;
+  key_mark_ = current;
   UpdateSortMarkers();
-  SetRedraw(true);
   if (callbacks_.current_row_changed) callbacks_.current_row_changed();
 }
 
 void CatalogueGrid::ShowCurrentRow() {
-  if (catalogue_.CurrentRow) {
-    if (auto index = catalogue_.Table1.IndexOf(*catalogue_.CurrentRow)) {
-      ++echo_suppressed_;
-      SetItemState(static_cast<int>(*index), LVIS_FOCUSED, LVIS_FOCUSED);
-      --echo_suppressed_;
-      ListView_EnsureVisible(list_.hwnd(), static_cast<int>(*index), FALSE);
-    }
+  if (const std::optional<int> index = CurrentIndex()) {
+    SetItemState(*index, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    ListView_EnsureVisible(list_.hwnd(), *index, FALSE);
   }
   list_.Invalidate(false);
   if (callbacks_.current_row_changed) callbacks_.current_row_changed();
@@ -151,65 +204,73 @@ void CatalogueGrid::ShowCurrentRow() {
 
 void CatalogueGrid::SelectRow(RowId id) {
   catalogue_.Selection.insert(id);
-  if (auto index = catalogue_.Table1.IndexOf(id)) {
-    ++echo_suppressed_;
-    SetItemState(static_cast<int>(*index), LVIS_SELECTED, LVIS_SELECTED);
-    --echo_suppressed_;
+  if (const std::optional<int> index = IndexOfRow(id))
+    list_.Send(LVM_REDRAWITEMS, static_cast<WPARAM>(*index), *index);
+}
+
+template <typename Change>
+void CatalogueGrid::ChangeSelection(Change change) {
+  // The rows on screen, and which of them were selected.
+  const int count = static_cast<int>(catalogue_.Table1.size());
+  const int top = std::max(0, static_cast<int>(list_.Send(LVM_GETTOPINDEX)));
+  const int shown = std::min(count - top, static_cast<int>(list_.Send(LVM_GETCOUNTPERPAGE)) + 1);
+  std::vector<bool> before(static_cast<std::size_t>(std::max(shown, 0)));
+  for (int i = 0; i < shown; ++i) before[static_cast<std::size_t>(i)] = IsSelectedIndex(top + i);
+  change();
+  for (int i = 0; i < shown; ++i) {
+    if (before[static_cast<std::size_t>(i)] != IsSelectedIndex(top + i))
+      list_.Send(LVM_REDRAWITEMS, static_cast<WPARAM>(top + i), top + i);
   }
 }
 
-void CatalogueGrid::ClearSelectionBoth() {
-  SetItemState(-1, 0, LVIS_SELECTED);
-  catalogue_.Selection.clear();
+void CatalogueGrid::ClearSelection() {
+  if (catalogue_.Selection.empty()) return;
+  ChangeSelection([&] { catalogue_.Selection.clear(); });
 }
 
-void CatalogueGrid::SelectRangeBoth(int from, int to) {
-  const int step = from <= to ? 1 : -1;
-  for (int i = from;; i += step) {
-    SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
-    if (i == to) break;
-  }
+void CatalogueGrid::SelectOnly(int index) {
+  const auto& rows = catalogue_.Table1.rows();
+  if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
+  const RowId id = rows[static_cast<std::size_t>(index)].id;
+  if (catalogue_.Selection.size() == 1 && *catalogue_.Selection.begin() == id) return;
+  ChangeSelection([&] {
+    catalogue_.Selection.clear();
+    catalogue_.Selection.insert(id);
+  });
 }
 
-bool CatalogueGrid::ListSelectionIs(int low, int high) const {
-  // As many selected rows as the range has, the first of them at its start and none after
-  // its end: the selection is the range.
-  if (list_.Send(LVM_GETSELECTEDCOUNT) != high - low + 1) return false;
-  if (list_.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(low - 1), LVNI_SELECTED) != low) return false;
-  return high + 1 >= static_cast<int>(catalogue_.Table1.size()) ||
-         list_.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(high), LVNI_SELECTED) < 0;
+void CatalogueGrid::ToggleSelected(int index) {
+  const auto& rows = catalogue_.Table1.rows();
+  if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
+  const RowId id = rows[static_cast<std::size_t>(index)].id;
+  ChangeSelection([&] {
+    if (catalogue_.Selection.erase(id) == 0) catalogue_.Selection.insert(id);
+  });
 }
 
 void CatalogueGrid::SelectExactly(int from, int to) {
-  const int low = std::min(from, to);
-  const int high = std::max(from, to);
-  if (ListSelectionIs(low, high)) {
-    // The list view's own Shift handling selected the range already: a walk would set every
-    // row once more, each with its notifications. The catalogue follows it directly.
-    const auto& rows = catalogue_.Table1.rows();
-    catalogue_.Selection.clear();
-    for (int i = low; i <= high && static_cast<std::size_t>(i) < rows.size(); ++i)
-      catalogue_.Selection.insert(rows[static_cast<std::size_t>(i)].id);
-    return;
-  }
-  ClearSelectionBoth();
-  SelectRangeBoth(from, to);
+  const auto& rows = catalogue_.Table1.rows();
+  const int count = static_cast<int>(rows.size());
+  if (count == 0) return;
+  const int low = std::clamp(std::min(from, to), 0, count - 1);
+  const int high = std::clamp(std::max(from, to), 0, count - 1);
+  // The identities of the range in ascending order make the set in one linear pass.
+  std::vector<RowId> ids;
+  ids.reserve(static_cast<std::size_t>(high - low + 1));
+  for (int i = low; i <= high; ++i) ids.push_back(rows[static_cast<std::size_t>(i)].id);
+  std::sort(ids.begin(), ids.end());
+  ChangeSelection([&] { catalogue_.Selection = std::set<RowId>(ids.begin(), ids.end()); });
 }
 
 void CatalogueGrid::SetCurrentIndex(int index) {
-  SetItemState(index, LVIS_FOCUSED, LVIS_FOCUSED);
-  list_.Send(LVM_SETSELECTIONMARK, 0, index);
   const auto& rows = catalogue_.Table1.rows();
-  if (index >= 0 && static_cast<std::size_t>(index) < rows.size()) {
-    catalogue_.CurrentRow = rows[static_cast<std::size_t>(index)].id;
-  }
-}
-
-std::optional<int> CatalogueGrid::FocusedIndex() const {
-  const int index =
-      static_cast<int>(list_.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-  if (index < 0) return std::nullopt;
-  return index;
+  if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
+  // The list view's own (single) selection goes with its focus, so that its click and key
+  // handling never has more than this one row to change.
+  SetItemState(index, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  list_.Send(LVM_SETSELECTIONMARK, 0, index);
+  catalogue_.CurrentRow = rows[static_cast<std::size_t>(index)].id;
+  ListView_EnsureVisible(list_.hwnd(), index, FALSE);
 }
 
 int CatalogueGrid::RowHeight() const {
@@ -261,129 +322,179 @@ std::string CatalogueGrid::CellText(std::size_t row, int column) const {
 }
 
 void CatalogueGrid::UpdateSortMarkers() {
-  HWND header = ListView_GetHeader(list_.hwnd());
   for (int i = 0; i < kColumnCount; ++i) {
     HDITEMW item{};
     item.mask = HDI_FORMAT;
-    Header_GetItem(header, i, &item);
-    item.fmt &= ~(HDF_SORTDOWN | HDF_SORTUP);
-    if (catalogue_.SortField == kColumns[i].field)
-      item.fmt |= catalogue_.SortMarker == 1 ? HDF_SORTDOWN : HDF_SORTUP;
-    Header_SetItem(header, i, &item);
+    Header_GetItem(header_, i, &item);
+    int format = item.fmt & ~(HDF_SORTDOWN | HDF_SORTUP);
+    if (SameFieldName(catalogue_.SortField, kColumns[i].field))
+      format |= catalogue_.SortMarker == 1 ? HDF_SORTDOWN : HDF_SORTUP;
+    // Only a title whose marker changes is drawn again.
+    if (format == item.fmt) continue;
+    item.fmt = format;
+    Header_SetItem(header_, i, &item);
   }
 }
 
 void CatalogueGrid::OnItemChanged(const NMLISTVIEW& change) {
-  if (echo_suppressed_ > 0 || (change.uChanged & LVIF_STATE) == 0) return;
-  const auto& rows = catalogue_.Table1.rows();
+  // Only the focus counts: it is the current row. The list view's own selection is not the
+  // catalogue's.
+  if ((change.uChanged & LVIF_STATE) == 0 || change.iItem < 0) return;
   const UINT changed = change.uNewState ^ change.uOldState;
-  if (change.iItem < 0) {
-    if (changed & LVIS_SELECTED) {
-      catalogue_.Selection.clear();
-      if (change.uNewState & LVIS_SELECTED)
-        for (const CatalogueRow& r : rows) catalogue_.Selection.insert(r.id);
+  if ((changed & LVIS_FOCUSED) == 0 || (change.uNewState & LVIS_FOCUSED) == 0) return;
+  const auto& rows = catalogue_.Table1.rows();
+  const auto index = static_cast<std::size_t>(change.iItem);
+  if (index >= rows.size()) return;
+  catalogue_.CurrentRow = rows[index].id;
+  if (!display_suspended_ && !reloading_ && callbacks_.current_row_changed)
+    callbacks_.current_row_changed();
+}
+
+void CatalogueGrid::OnPress(WPARAM keys, POINT at) {
+  press_point_ = at;
+  drag_flag_ = true;
+  SetRectEmpty(&drawn_rect_);
+  if (GetFocus() != list_.hwnd()) SetFocus(list_.hwnd());
+  SetCapture(list_.hwnd());
+  LVHITTESTINFO hit{};
+  hit.pt = at;
+  press_row_ = static_cast<int>(list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  const bool shift = (keys & MK_SHIFT) != 0;
+  const bool control = (keys & MK_CONTROL) != 0;
+  if (press_row_ < 0) {
+    // Below the rows: a plain press leaves no row selected.
+    if (!shift && !control) ClearSelection();
+    return;
+  }
+  // The grid's own handling of a press: a plain press makes the row the only selected one, one
+  // with Ctrl toggles it; with Shift the click handling makes the range.
+  if (shift) {
+  } else if (control) {
+    ToggleSelected(press_row_);
+    key_mark_ = catalogue_.Table1.rows()[static_cast<std::size_t>(press_row_)].id;
+  } else {
+    SelectOnly(press_row_);
+    key_mark_ = catalogue_.Table1.rows()[static_cast<std::size_t>(press_row_)].id;
+  }
+  SetCurrentIndex(press_row_);
+}
+
+void CatalogueGrid::OnRelease(POINT at) {
+  drag_flag_ = false;
+  EraseDragRect();
+  if (GetCapture() == list_.hwnd()) ReleaseCapture();
+  const int count = static_cast<int>(catalogue_.Table1.size());
+  if (count > 0 && std::abs(at.y - press_point_.y) > RowHeight()) {
+    // A drag: the rows between the press and the release, the press row current.
+    const int press_row = IndexAt(press_point_);
+    const int release_row = IndexAt(at);
+    SelectExactly(release_row, press_row);
+    SetCurrentIndex(press_row);
+    key_mark_ = catalogue_.Table1.rows()[static_cast<std::size_t>(release_row)].id;
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    if (list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0) {
+      OnCellClick(std::nullopt);  // the anchor becomes the press row
+    } else if (callbacks_.selection_changed) {
+      callbacks_.selection_changed();
     }
     return;
   }
-  const auto index = static_cast<std::size_t>(change.iItem);
-  if (index >= rows.size()) return;
-  const RowId id = rows[index].id;
-  if (changed & LVIS_SELECTED) {
-    if (change.uNewState & LVIS_SELECTED) {
-      catalogue_.Selection.insert(id);
-    } else {
-      catalogue_.Selection.erase(id);
-    }
-  }
-  if ((changed & LVIS_FOCUSED) && (change.uNewState & LVIS_FOCUSED)) {
-    catalogue_.CurrentRow = id;
-    if (!display_suspended_ && callbacks_.current_row_changed) callbacks_.current_row_changed();
+  // A click: on the row pressed, or in an empty catalogue; below the rows the selection line
+  // follows what the press cleared.
+  if (press_row_ >= 0 || count == 0) {
+    OnCellClick(press_row_ >= 0 ? std::optional<int>(press_row_) : std::nullopt);
+  } else if (callbacks_.selection_changed) {
+    callbacks_.selection_changed();
   }
 }
 
-void CatalogueGrid::OnStateRange(const NMLVODSTATECHANGE& change) {
-  if (echo_suppressed_ > 0) return;
-  const auto& rows = catalogue_.Table1.rows();
-  const bool selected = (change.uNewState & LVIS_SELECTED) != 0;
-  if (((change.uNewState ^ change.uOldState) & LVIS_SELECTED) == 0) return;
-  for (int i = std::max(0, change.iFrom);
-       i <= change.iTo && static_cast<std::size_t>(i) < rows.size(); ++i) {
-    if (selected) {
-      catalogue_.Selection.insert(rows[static_cast<std::size_t>(i)].id);
-    } else {
-      catalogue_.Selection.erase(rows[static_cast<std::size_t>(i)].id);
-    }
-  }
-}
-
-void CatalogueGrid::OnCellClick(int item) {
-  if (item >= 0 && GetKeyState(VK_SHIFT) < 0) {
+void CatalogueGrid::OnCellClick(std::optional<int> item) {
+  if (item && KeyDown(VK_SHIFT)) {
     // The range from the anchor to the clicked row becomes exactly the selection.
-    RedrawPause pause(*this);
-    int start = item;
-    if (catalogue_.SelectionAnchor) {
-      if (auto anchor = catalogue_.Table1.IndexOf(*catalogue_.SelectionAnchor))
-        start = static_cast<int>(*anchor);
-    }
-    SelectExactly(start, item);
-    SetCurrentIndex(item);
+    const int start = IndexOfRow(catalogue_.SelectionAnchor).value_or(*item);
+    SelectExactly(start, *item);
+    SetCurrentIndex(*item);
+    key_mark_ = catalogue_.Table1.rows()[static_cast<std::size_t>(start)].id;
   }
   catalogue_.SelectionAnchor = catalogue_.CurrentRow;
-  if (callbacks_.cell_clicked) callbacks_.cell_clicked();
+  if (callbacks_.selection_changed) callbacks_.selection_changed();
 }
 
 void CatalogueGrid::PageMove(bool down) {
   const int count = static_cast<int>(catalogue_.Table1.size());
   if (count == 0) return;
-  int index = FocusedIndex().value_or(0);
+  int index = CurrentIndex().value_or(0);
   // One row against the direction first, so that a page moves one row less than the view.
   index = down ? std::max(index - 1, 0) : std::min(index + 1, count - 1);
   const int page = std::max(1, static_cast<int>(list_.Send(LVM_GETCOUNTPERPAGE)));
   index = down ? std::min(index + page, count - 1) : std::max(index - page, 0);
-  ClearSelectionBoth();
-  SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  list_.Send(LVM_SETSELECTIONMARK, 0, index);
-  ListView_EnsureVisible(list_.hwnd(), index, FALSE);
+  ClearSelection();
+  SetCurrentIndex(index);
 }
 
-LRESULT CatalogueGrid::ForwardPress(HWND hwnd, WPARAM w, LPARAM l) {
-  LVHITTESTINFO hit{};
-  hit.pt = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-  const bool on_row =
-      (w & MK_CONTROL) == 0 && list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0;
-  const bool plain = (w & MK_SHIFT) == 0;
-  // The list view deselects and selects row by row, repainting each row it changes: with a
-  // large selection that is as slow as it is useless. A plain press ends with the pressed row
-  // as the only selected one, so an old selection of several rows goes in one step first;
-  // the range of a Shift press is made exactly the selection again by the click handling.
-  // Both happen with repainting suspended. A plain press with one row selected or none
-  // changes two rows at most and is left to the list view.
-  if (!on_row || (plain && list_.Send(LVM_GETSELECTEDCOUNT) <= 1))
-    return ForwardButton(hwnd, WM_LBUTTONDOWN, w, l);
-  RedrawPause pause(*this);
-  if (plain) ClearSelectionBoth();
-  return ForwardButton(hwnd, WM_LBUTTONDOWN, w, l);
-}
-
-LRESULT CatalogueGrid::ForwardButton(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-  ++button_depth_;
-  LRESULT result = 0;
-  try {
-    result = DefSubclassProc(hwnd, message, w, l);
-  } catch (...) {
-    --button_depth_;
-    throw;
+bool CatalogueGrid::OnKey(WPARAM key) {
+  const int count = static_cast<int>(catalogue_.Table1.size());
+  const bool shift = KeyDown(VK_SHIFT);
+  const bool control = KeyDown(VK_CONTROL);
+  const int current = CurrentIndex().value_or(0);
+  int target = -1;
+  switch (key) {
+    case VK_ESCAPE:
+      ClearSelection();
+      return true;
+    case VK_SPACE:
+      if (count == 0) return true;
+      if (shift) {
+        SelectExactly(IndexOfRow(key_mark_).value_or(current), current);
+      } else if (control) {
+        ToggleSelected(current);
+      } else {
+        SelectOnly(current);
+        key_mark_ = catalogue_.CurrentRow;
+      }
+      return true;
+    case VK_UP:
+    case VK_DOWN:
+      target = std::clamp(current + (key == VK_DOWN ? 1 : -1), 0, count - 1);
+      break;
+    case VK_HOME:
+      target = 0;
+      break;
+    case VK_END:
+      target = count - 1;
+      break;
+    case VK_PRIOR:
+    case VK_NEXT:
+      if (!shift) {
+        PageMove(key == VK_NEXT);
+        key_mark_ = catalogue_.CurrentRow;
+        return true;
+      }
+      target = std::clamp(current + (key == VK_NEXT ? 1 : -1) *
+                                        (static_cast<int>(list_.Send(LVM_GETCOUNTPERPAGE)) - 1),
+                          0, count - 1);
+      break;
+    default:
+      return false;
   }
-  --button_depth_;
-  if (button_depth_ == 0 && pending_click_) {
-    const int item = *pending_click_;
-    pending_click_.reset();
-    // The range walk and the selection line suspend repainting each; one pause over both
-    // repaints the list view once.
-    RedrawPause pause(*this);
-    OnCellClick(item);
+  if (count == 0) return true;
+  if (shift) {
+    // Shift extends the selection from the mark to the row reached.
+    SelectExactly(IndexOfRow(key_mark_).value_or(current), target);
+  } else if (key == VK_UP || key == VK_DOWN) {
+    // An arrow selects the row it reaches (with Ctrl it only moves).
+    if (!control) {
+      SelectOnly(target);
+      key_mark_ = catalogue_.Table1.rows()[static_cast<std::size_t>(target)].id;
+    }
+  } else {
+    // Home and End leave no row selected.
+    ClearSelection();
+    key_mark_ = catalogue_.Table1.rows()[static_cast<std::size_t>(target)].id;
   }
-  return result;
+  SetCurrentIndex(target);
+  return true;
 }
 
 void CatalogueGrid::EraseDragRect() {
@@ -394,9 +505,14 @@ void CatalogueGrid::EraseDragRect() {
   SetRectEmpty(&drawn_rect_);
 }
 
-LRESULT CALLBACK CatalogueGrid::Subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
-                                         DWORD_PTR data) {
-  auto* self = reinterpret_cast<CatalogueGrid*>(data);
+LRESULT CALLBACK CatalogueGrid::ListProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  auto* self = reinterpret_cast<CatalogueGrid*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  const WNDPROC own = self->list_procedure_;
+  if (message == WM_NCDESTROY) {
+    RestoreProcedure(hwnd, own);
+    self->list_procedure_ = nullptr;
+    return CallWindowProcW(own, hwnd, message, w, l);
+  }
   bool handled = false;
   LRESULT result = 0;
   try {
@@ -405,13 +521,18 @@ LRESULT CALLBACK CatalogueGrid::Subclass(HWND hwnd, UINT message, WPARAM w, LPAR
     win32::ReportCurrentException();
     handled = true;
   }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &CatalogueGrid::Subclass, kSubclassId);
-  return handled ? result : DefSubclassProc(hwnd, message, w, l);
+  return handled ? result : CallWindowProcW(own, hwnd, message, w, l);
 }
 
-LRESULT CALLBACK CatalogueGrid::HeaderSubclass(HWND hwnd, UINT message, WPARAM w, LPARAM l,
-                                               UINT_PTR, DWORD_PTR data) {
-  auto* self = reinterpret_cast<CatalogueGrid*>(data);
+LRESULT CALLBACK CatalogueGrid::HeaderProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  auto* self = reinterpret_cast<CatalogueGrid*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  const WNDPROC own = self->header_procedure_;
+  if (message == WM_NCDESTROY) {
+    RestoreProcedure(hwnd, own);
+    self->header_procedure_ = nullptr;
+    self->header_ = nullptr;
+    return CallWindowProcW(own, hwnd, message, w, l);
+  }
   bool handled = false;
   try {
     handled = self->OnHeaderMessage(hwnd, message, w, l);
@@ -419,9 +540,7 @@ LRESULT CALLBACK CatalogueGrid::HeaderSubclass(HWND hwnd, UINT message, WPARAM w
     win32::ReportCurrentException();
     handled = true;
   }
-  if (message == WM_NCDESTROY)
-    RemoveWindowSubclass(hwnd, &CatalogueGrid::HeaderSubclass, kHeaderSubclassId);
-  return handled ? 0 : DefSubclassProc(hwnd, message, w, l);
+  return handled ? 0 : CallWindowProcW(own, hwnd, message, w, l);
 }
 
 int CatalogueGrid::HeaderDivider(HWND header, int x) const {
@@ -488,31 +607,83 @@ bool CatalogueGrid::OnHeaderMessage(HWND header, UINT message, WPARAM, LPARAM l)
 
 LRESULT CatalogueGrid::OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, bool& handled) {
   switch (message) {
-    case WM_KEYDOWN:
-      if (w == VK_PRIOR || w == VK_NEXT) {
-        PageMove(w == VK_NEXT);
-        handled = true;
-      }
-      return 0;
-    case WM_LBUTTONDOWN:
-      press_point_ = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-      drag_flag_ = true;
-      SetRectEmpty(&drawn_rect_);
+    // Another program asks the list view which rows are selected (a screen reader, the
+    // random-input tester): the answer is the catalogue's selection, the one the grid paints.
+    case LVM_GETSELECTEDCOUNT:
       handled = true;
-      return ForwardPress(hwnd, w, l);
+      return static_cast<LRESULT>(catalogue_.Selection.size());
+    case LVM_GETNEXTITEM:
+      if (l != LVNI_SELECTED) return 0;
+      handled = true;
+      for (int i = std::max(static_cast<int>(w) + 1, 0);
+           static_cast<std::size_t>(i) < catalogue_.Table1.size(); ++i)
+        if (IsSelectedIndex(i)) return i;
+      return -1;
+    case LVM_GETITEMSTATE:
+      if ((l & LVIS_SELECTED) == 0) return 0;
+      handled = true;
+      return (CallWindowProcW(list_procedure_, hwnd, message, w, l) & ~LVIS_SELECTED) |
+             (IsSelectedIndex(static_cast<int>(w)) ? LVIS_SELECTED : 0);
+    case WM_GETDLGCODE: {
+      // Escape is the grid's (it clears the selection), not the window's dialog navigation.
+      LRESULT code = CallWindowProcW(list_procedure_, hwnd, message, w, l);
+      const auto* msg = reinterpret_cast<const MSG*>(l);
+      if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE)
+        code |= DLGC_WANTMESSAGE;
+      handled = true;
+      return code;
+    }
+    case WM_KEYDOWN:
+    case WM_CHAR: {
+      // After a key that moves or selects, and after any key that changed the selection, the
+      // selection line (and with it ダビング) says what is selected now.
+      const std::size_t selected = catalogue_.Selection.size();
+      LRESULT result = 0;
+      if (message == WM_CHAR || !OnKey(w))
+        result = CallWindowProcW(list_procedure_, hwnd, message, w, l);
+      handled = true;
+      const bool selecting_key = message == WM_KEYDOWN && IsSelectingKey(w);
+      if ((selecting_key || catalogue_.Selection.size() != selected) &&
+          callbacks_.selection_changed)
+        callbacks_.selection_changed();
+      return result;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      // Presses are the grid's: the list view never selects row by row.
+      OnPress(w, {GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+      handled = true;
+      return 0;
+    case WM_LBUTTONUP:
+      if (!drag_flag_) return 0;
+      OnRelease({GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+      handled = true;
+      return 0;
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+      // The right button does not select rows.
+      drag_flag_ = false;
+      handled = true;
+      return 0;
     case WM_MBUTTONDOWN:
       drag_flag_ = false;
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (drag_flag_ && reinterpret_cast<HWND>(l) != hwnd) {
+        // Capture taken away mid-press: no drag and no click.
+        EraseDragRect();
+        drag_flag_ = false;
+      }
       return 0;
     case WM_MOUSEMOVE: {
       if (!drag_flag_) return 0;
       if ((w & MK_LBUTTON) == 0) {
-        // The release went elsewhere (the list view's own click tracking took it).
+        // The release went elsewhere.
         EraseDragRect();
         drag_flag_ = false;
         return 0;
       }
-      if (GetCapture() != hwnd) SetCapture(hwnd);
       const POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
       EraseDragRect();
       RECT r{std::min(press_point_.x, p.x), std::min(press_point_.y, p.y),
@@ -523,35 +694,6 @@ LRESULT CatalogueGrid::OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l
       drawn_rect_ = r;
       handled = true;  // no hot tracking or marquee of the list view's own during the drag
       return 0;
-    }
-    case WM_LBUTTONUP: {
-      if (!drag_flag_) {
-        handled = true;
-        return ForwardButton(hwnd, message, w, l);
-      }
-      const POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-      drag_flag_ = false;
-      EraseDragRect();
-      if (GetCapture() == hwnd) ReleaseCapture();
-      const int count = static_cast<int>(catalogue_.Table1.size());
-      if (count > 0 && std::abs(p.y - press_point_.y) > RowHeight()) {
-        const int press_row = IndexAt(press_point_);
-        const int release_row = IndexAt(p);
-        {
-          RedrawPause pause(*this);
-          SelectExactly(release_row, press_row);
-          SetCurrentIndex(press_row);
-        }
-        LVHITTESTINFO hit{};
-        hit.pt = p;
-        if (list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0) {
-          OnCellClick(-1);  // the anchor becomes the press row, the status is recomputed
-        }
-        handled = true;  // the list view must not turn the release into a click
-        return 0;
-      }
-      handled = true;
-      return ForwardButton(hwnd, message, w, l);
     }
     default:
       return 0;
@@ -565,18 +707,25 @@ LRESULT CatalogueGrid::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
     case CDDS_ITEMPREPAINT: {
       const auto index = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
       const auto& rows = catalogue_.Table1.rows();
-      if (index >= rows.size() || rows[index].Status != 9) return CDRF_DODEFAULT;
-      const bool selected =
-          (list_.Send(LVM_GETITEMSTATE, index, LVIS_SELECTED) & LVIS_SELECTED) != 0;
-      if (selected) {
+      if (index >= rows.size()) return CDRF_DODEFAULT;
+      // The selection is the catalogue's: the list view's own selected state is not shown.
+      const bool selected = IsSelectedIndex(static_cast<int>(index));
+      const bool list_selected = (draw.nmcd.uItemState & CDIS_SELECTED) != 0;
+      draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+      if (rows[index].Status == 9) {
+        draw.clrTextBk = selected ? GetSysColor(COLOR_HIGHLIGHT) : kRed;
+        draw.clrText = selected ? kRed : kWhite;
+        draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_FOCUS);
+      } else if (selected) {
         draw.clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
-        draw.clrText = kRed;
+        draw.clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+      } else if (list_selected) {
+        // The list view's current row, not selected in the catalogue: plain colours.
+        draw.clrTextBk = GetSysColor(COLOR_WINDOW);
+        draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
       } else {
-        draw.clrTextBk = kRed;
-        draw.clrText = kWhite;
+        return CDRF_DODEFAULT;
       }
-      // The list view would paint a selected row in its own highlight colours.
-      draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
       return CDRF_NEWFONT;
     }
     default:
@@ -605,28 +754,10 @@ bool CatalogueGrid::OnNotify(NMHDR* header, LRESULT& result) {
       OnItemChanged(*reinterpret_cast<NMLISTVIEW*>(header));
       result = 0;
       return true;
-    case LVN_ODSTATECHANGED:
-      OnStateRange(*reinterpret_cast<NMLVODSTATECHANGE*>(header));
-      result = 0;
-      return true;
     case LVN_COLUMNCLICK: {
       const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
       if (column >= 0 && column < kColumnCount && callbacks_.title_click)
         callbacks_.title_click(kColumns[column].field);
-      result = 0;
-      return true;
-    }
-    case NM_CLICK: {
-      const int item = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
-      if (item >= 0 || catalogue_.Table1.empty()) {
-        // Sent while the list view still handles the button (Wine sends it from the release
-        // before it reduces a selection to the clicked row): handled once that is complete.
-        if (button_depth_ > 0) {
-          pending_click_ = item;
-        } else {
-          OnCellClick(item);
-        }
-      }
       result = 0;
       return true;
     }

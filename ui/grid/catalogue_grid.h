@@ -1,7 +1,8 @@
 // The catalogue grid RxDBGrid1: a virtual list view over Table1 that holds no copy of the
-// rows. It keeps the catalogue's selection and current row in step with the list view, draws
-// Status 9 rows in red, shows the sort marker in the header, and adds the Shift-click range,
-// the drag selection and the page keys of the catalogue.
+// rows. The catalogue holds the selection and the grid paints it, so that no click or key costs
+// more with more rows: the list view keeps only the current row (its focus), the scroll
+// position and the titles. The grid draws Status 9 rows in red, shows the sort marker in the
+// header, and adds the Shift-click range, the drag selection and the keys of the catalogue.
 #pragma once
 
 #include <windows.h>
@@ -27,27 +28,18 @@ struct GridColumnLayout {
 
 class CatalogueGrid {
  public:
-  // Repainting suspended for a scope.
-  class RedrawPause {
-   public:
-    explicit RedrawPause(CatalogueGrid& grid) : grid_(grid) { grid_.SetRedraw(false); }
-    RedrawPause(const RedrawPause&) = delete;
-    RedrawPause& operator=(const RedrawPause&) = delete;
-    ~RedrawPause() { grid_.SetRedraw(true); }
-
-   private:
-    CatalogueGrid& grid_;
-  };
-
   struct Callbacks {
-    std::function<void()> current_row_changed;            // the memo follows
-    std::function<void()> cell_clicked;                   // after a click on a data row
+    std::function<void()> current_row_changed;  // the memo follows
+    // After a click on a data row, and after a key that changed the selection: the selection
+    // line follows.
+    std::function<void()> selection_changed;
     std::function<void(const std::string&)> title_click;  // field of the clicked column
   };
 
   CatalogueGrid(Catalogue& catalogue, Callbacks callbacks);
   CatalogueGrid(const CatalogueGrid&) = delete;
   CatalogueGrid& operator=(const CatalogueGrid&) = delete;
+  ~CatalogueGrid();
 
   // Creates the list view as child `id` of `parent`, with `font`.
   bool Create(HWND parent, int id, HFONT font);
@@ -58,14 +50,11 @@ class CatalogueGrid {
   void Reload();
   // Repaints the rows and moves the list view's focus to the catalogue's current row.
   void ShowCurrentRow();
-  // Adds a row to the selection (the catalogue's and the list view's).
+  // Adds a row to the selection.
   void SelectRow(RowId id);
   // While suspended the grid does not follow the catalogue's current row.
   void set_display_suspended(bool suspended) { display_suspended_ = suspended; }
   bool display_suspended() const { return display_suspended_; }
-  // Repainting off while many rows change; on again repaints once. Pairs nest: only the
-  // outermost one switches the list view.
-  void SetRedraw(bool on);
 
   // Notifications of the list view and its header, forwarded by the parent. True when handled.
   bool OnNotify(NMHDR* header, LRESULT& result);
@@ -77,53 +66,61 @@ class CatalogueGrid {
 
   // The text of a cell as the grid shows it (Shift-JIS).
   std::string CellText(std::size_t row, int column) const;
+  // Whether the row at display position `index` is shown as selected.
+  bool IsSelectedIndex(int index) const;
   int RowHeight() const;
 
  private:
-  static LRESULT CALLBACK Subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
-                                   DWORD_PTR data);
+  static LRESULT CALLBACK ListProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+  static LRESULT CALLBACK HeaderProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
   LRESULT OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, bool& handled);
-  static LRESULT CALLBACK HeaderSubclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
-                                         DWORD_PTR data);
   // Moving a column by dragging its title with the right button.
   bool OnHeaderMessage(HWND header, UINT message, WPARAM w, LPARAM l);
   int HeaderDivider(HWND header, int x) const;
   void OnItemChanged(const NMLISTVIEW& change);
-  void OnStateRange(const NMLVODSTATECHANGE& change);
-  void OnCellClick(int item);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
   void UpdateSortMarkers();
-  // Sets the list view's state of `index` without echoing it into the catalogue.
   void SetItemState(int index, UINT state, UINT mask);
-  void ClearSelectionBoth();
-  void SelectRangeBoth(int from, int to);
-  // Makes the rows from..to exactly the selection of both.
-  void SelectExactly(int from, int to);
-  // The list view's selection is exactly the rows low..high.
-  bool ListSelectionIs(int low, int high) const;
-  // The list view's own handling of a button message; a click it reports meanwhile is
-  // handled afterwards.
-  LRESULT ForwardPress(HWND hwnd, WPARAM w, LPARAM l);
-  LRESULT ForwardButton(HWND hwnd, UINT message, WPARAM w, LPARAM l);
-  void SetCurrentIndex(int index);
-  std::optional<int> FocusedIndex() const;
-  int IndexAt(POINT point) const;
+
+  // Mouse and keys.
+  void OnPress(WPARAM keys, POINT at);
+  void OnRelease(POINT at);
+  void OnCellClick(std::optional<int> item);
+  // The grid's keys; false for a key left to the list view.
+  bool OnKey(WPARAM key);
   void PageMove(bool down);
+
+  // Changes the selection, then repaints the visible rows whose selected state changed.
+  template <typename Change>
+  void ChangeSelection(Change change);
+  void ClearSelection();
+  void SelectOnly(int index);
+  void ToggleSelected(int index);
+  // Makes the rows from..to (display positions, both included) exactly the selection.
+  void SelectExactly(int from, int to);
+  // Makes `index` the current row: the list view's focus, scrolled into view.
+  void SetCurrentIndex(int index);
+  std::optional<int> CurrentIndex() const;
+  std::optional<int> IndexOfRow(const std::optional<RowId>& id) const;
+  int IndexAt(POINT point) const;
   void EraseDragRect();
 
   Catalogue& catalogue_;
   Callbacks callbacks_;
   win32::WindowRef list_;
+  HWND header_ = nullptr;
+  WNDPROC list_procedure_ = nullptr;    // the list view's own window procedure
+  WNDPROC header_procedure_ = nullptr;  // the header's
   std::wstring cell_buffer_;
   bool display_suspended_ = false;
-  int redraw_paused_ = 0;             // SetRedraw(false) calls not yet matched
-  int button_depth_ = 0;              // >0 while the list view handles a button message
-  std::optional<int> pending_click_;  // NM_CLICK received meanwhile
-  int echo_suppressed_ = 0;           // >0 while the grid itself changes list view states
-  // Drag selection with the left button.
+  bool reloading_ = false;
+  // The row Shift with a key extends the selection from: the start of the last range, or the
+  // row the last plain click or key went to.
+  std::optional<RowId> key_mark_;
+  // Pressing and dragging with the left button.
   bool drag_flag_ = false;
-  bool drag_started_ = false;  // the list view reported the start of a drag
   POINT press_point_{};
+  int press_row_ = -1;  // the row pressed, -1 below the rows
   RECT drawn_rect_{};
   // The display position of the title dragged with the right button, -1 when none is.
   int moving_position_ = -1;

@@ -1,6 +1,7 @@
 // The selection-size line of the catalogue grid.
 #include "ui/grid/selection_status.h"
 
+#include <chrono>
 #include <vector>
 
 #include "dubbing/dub_utils.h"
@@ -38,9 +39,17 @@ SelectionStatus ComputeSelectionStatus(const Catalogue& catalogue, const std::st
   status.free_kb = free_kb.value_or(0);
   // A copy: input handled while yielding may change the selection under the walk.
   const std::vector<RowId> selected(catalogue.Selection.begin(), catalogue.Selection.end());
-  for (RowId id : selected) {
-    if (const CatalogueRow* row = catalogue.Table1.FindById(id)) status.total_kb += row->FileSize;
-    window.YieldToUi();
+  using Clock = std::chrono::steady_clock;
+  constexpr std::size_t kRowsPerClockLook = 256;
+  auto turn_due = Clock::now() + std::chrono::milliseconds(kSelectionYieldMs);
+  for (std::size_t i = 0; i < selected.size(); ++i) {
+    if (const CatalogueRow* row = catalogue.Table1.FindById(selected[i]))
+      status.total_kb += row->FileSize;
+    if ((i + 1) % kRowsPerClockLook == 0 && Clock::now() >= turn_due) {
+      window.YieldToUi();
+      ++status.yields;
+      turn_due = Clock::now() + std::chrono::milliseconds(kSelectionYieldMs);
+    }
   }
   status.fits = !free_kb || status.total_kb <= *free_kb;
   status.colour = status.fits ? kColourWindowText : kColourRed;

@@ -17,7 +17,11 @@ struct SelectionStatus {
   bool fits = true;     // total <= free (an unknown free space counts as fitting)
   std::string text;  // 選択サイズ : <total>Kバイト / ディスク残量: <free>Kバイト
   Colour colour = kColourWindowText;
+  int yields = 0;  // turns given to the message loop while adding up
 };
+
+// How long the adding up runs before the message loop gets its turn.
+constexpr int kSelectionYieldMs = 10;
 
 // "選択サイズ : %10.nKバイト / ディスク残量: %10.0nKバイト" with the locale's separator.
 std::string SelectionStatusText(double total_kb, double free_kb, std::string_view separator);
@@ -27,7 +31,8 @@ std::string SelectionStatusText(double total_kb, double free_kb, std::string_vie
 // is restored. nullopt when the system cannot tell.
 std::optional<double> FreeKbOfSaveFolder(const std::string& save_folder);
 
-// Adds up the selected rows, yielding to the window after each one, and compares the total
+// Adds up the selected rows, giving the window its turn whenever kSelectionYieldMs have passed
+// (a large selection stays responsive without paying a turn per row), and compares the total
 // with the free space of `save_folder`'s drive.
 SelectionStatus ComputeSelectionStatus(const Catalogue& catalogue, const std::string& save_folder,
                                        WindowPort& window);

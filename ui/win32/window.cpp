@@ -5,6 +5,7 @@
 #include <exception>
 #include <vector>
 
+#include "dubbing/messages.h"
 #include "platform/codepage.h"
 
 namespace capsdub::win32 {
@@ -47,8 +48,8 @@ void WindowRef::SetTextSjis(std::string_view sjis) const {
   SetText(platform::SjisToWide(sjis));
 }
 
-std::string WindowRef::TextSjis() const {
-  return platform::WideToSjis(Text());
+std::string WindowRef::TextSjis(bool* lossy) const {
+  return platform::WideToSjis(Text(), lossy);
 }
 
 void SetExceptionSink(ExceptionSink sink) {
@@ -63,7 +64,7 @@ void ReportCurrentException() noexcept {
     } catch (const std::exception& e) {
       message = e.what();
     } catch (...) {
-      message = "Unknown error";
+      message = messages::kUnknownError;
     }
     if (Sink()) {
       Sink()(message);
@@ -76,7 +77,13 @@ void ReportCurrentException() noexcept {
 }
 
 Window::~Window() {
-  Destroy();
+  // What the derived class was is gone by now: the window's last messages go to the system's
+  // default handling, never to a handler of this object.
+  if (hwnd_ == nullptr) return;
+  const HWND hwnd = hwnd_;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
 }
 
 bool Window::Create(const wchar_t* class_name, const wchar_t* title, DWORD style, DWORD ex_style,
@@ -132,7 +139,17 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) 
 }
 
 Dialog::~Dialog() {
-  Destroy();
+  // As for a window: the dialog's last messages reach no handler of this object.
+  if (hwnd_ == nullptr) return;
+  const HWND hwnd = hwnd_;
+  RemoveModelessDialog(hwnd);
+  SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+  hwnd_ = nullptr;
+  if (modal_) {
+    EndDialog(hwnd, IDCANCEL);
+  } else {
+    DestroyWindow(hwnd);
+  }
 }
 
 bool Dialog::CreateModeless(const DLGTEMPLATE* dialog_template, HWND owner) {

@@ -44,9 +44,10 @@ class WindowRef {
   }
   void SetText(const std::wstring& text) const { SetWindowTextW(hwnd_, text.c_str()); }
   std::wstring Text() const;
-  // Shift-JIS text, converted at this boundary.
+  // Shift-JIS text, converted at this boundary; characters that Shift-JIS lacks become '?'
+  // and set *lossy.
   void SetTextSjis(std::string_view sjis) const;
-  std::string TextSjis() const;
+  std::string TextSjis(bool* lossy = nullptr) const;
 
  protected:
   HWND hwnd_ = nullptr;
@@ -61,8 +62,10 @@ void SetExceptionSink(ExceptionSink sink);
 void ReportCurrentException() noexcept;
 
 // A window of a class registered by this program. The object owns the window: destroying the
-// object destroys the window. OnMessage returns true when it handled the message, with the
-// result in `result`; everything else goes to DefWindowProcW.
+// object destroys the window (a class that wants its own handlers to see WM_DESTROY calls
+// Destroy in its destructor; otherwise the base destroys the window without them). OnMessage
+// returns true when it handled the message, with the result in `result`; everything else goes to
+// DefWindowProcW.
 class Window : public WindowRef {
  public:
   Window() = default;
