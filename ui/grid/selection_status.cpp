@@ -1,10 +1,10 @@
 // The selection-size line of the catalogue grid.
 #include "ui/grid/selection_status.h"
 
-#include <chrono>
 #include <vector>
 
 #include "dubbing/dub_utils.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "ui/text/sjis_literals.h"
@@ -39,16 +39,15 @@ SelectionStatus ComputeSelectionStatus(const Catalogue& catalogue, const std::st
   status.free_kb = free_kb.value_or(0);
   // A copy: input handled while yielding may change the selection under the walk.
   const std::vector<RowId> selected(catalogue.Selection.begin(), catalogue.Selection.end());
-  using Clock = std::chrono::steady_clock;
   constexpr std::size_t kRowsPerClockLook = 256;
-  auto turn_due = Clock::now() + std::chrono::milliseconds(kSelectionYieldMs);
+  std::uint64_t turn_due = platform::MonotonicMs() + kSelectionYieldMs;
   for (std::size_t i = 0; i < selected.size(); ++i) {
     if (const CatalogueRow* row = catalogue.Table1.FindById(selected[i]))
       status.total_kb += row->FileSize;
-    if ((i + 1) % kRowsPerClockLook == 0 && Clock::now() >= turn_due) {
+    if ((i + 1) % kRowsPerClockLook == 0 && platform::MonotonicMs() >= turn_due) {
       window.YieldToUi();
       ++status.yields;
-      turn_due = Clock::now() + std::chrono::milliseconds(kSelectionYieldMs);
+      turn_due = platform::MonotonicMs() + kSelectionYieldMs;
     }
   }
   status.fits = !free_kb || status.total_kb <= *free_kb;
