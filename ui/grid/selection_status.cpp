@@ -1,6 +1,7 @@
 // The selection-size line of the catalogue grid.
 #include "ui/grid/selection_status.h"
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -40,22 +41,22 @@ std::optional<double> FreeKbOfSaveFolder(const std::string& save_folder) {
 }
 
 SelectionStatus ComputeSelectionStatus(const Catalogue& catalogue, const std::string& save_folder,
-                                       WindowPort& window) {
+                                       WindowPort& window, SelectionTurns turns) {
   SelectionStatus status;
   const std::optional<double> free_kb = FreeKbOfSaveFolder(save_folder);
   status.free_kb = free_kb.value_or(0);
   // A copy: input handled while yielding may change the selection under the walk.
   const std::vector<RowId> selected(catalogue.Selection.begin(), catalogue.Selection.end());
   using Clock = std::chrono::steady_clock;
-  constexpr std::size_t kRowsPerClockLook = 256;
-  auto turn_due = Clock::now() + std::chrono::milliseconds(kSelectionYieldMs);
+  const std::size_t rows_per_look = std::max<std::size_t>(turns.rows_per_look, 1);
+  auto turn_due = Clock::now() + turns.every;
   for (std::size_t i = 0; i < selected.size(); ++i) {
     if (const CatalogueRow* row = catalogue.Table1.FindById(selected[i]))
       status.total_kb += row->FileSize;
-    if ((i + 1) % kRowsPerClockLook == 0 && Clock::now() >= turn_due) {
+    if ((i + 1) % rows_per_look == 0 && Clock::now() >= turn_due) {
       window.YieldToUi();
       ++status.yields;
-      turn_due = Clock::now() + std::chrono::milliseconds(kSelectionYieldMs);
+      turn_due = Clock::now() + turns.every;
     }
   }
   status.fits = !free_kb || status.total_kb <= *free_kb;
