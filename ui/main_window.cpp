@@ -603,7 +603,8 @@ bool TForm1::UpdateSelectionStatus() {
   // handled while it yields starts its own count over the newer selection, which the older
   // one must not overwrite.
   const int count = ++selection_status_count_;
-  const SelectionStatus status = ComputeSelectionStatus(catalogue_, SaveFolderText(), *this);
+  const SelectionStatus status =
+      ComputeSelectionStatus(catalogue_, SaveFolderText(), *this, selection_turns_);
   if (count != selection_status_count_) return status.fits;
   SetStatus(status.text, status.colour);
   selection_line_shown_ = true;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/grid/catalogue_grid.h"
+#include "ui/grid/selection_status.h"
 #include "ui/main_window_port.h"
 #include "ui/win32/handles.h"
 #include "ui/win32/window.h"
@@ -89,6 +90,8 @@ class TForm1 : public win32::Window, public MainWindowPort {
   using FolderBrowser = std::function<std::optional<std::wstring>(
       std::string_view title, std::string_view prompt, std::string_view initial)>;
   void set_folder_browser(FolderBrowser browser) { browser_ = std::move(browser); }
+  // When the selection line's adding up yields (tests make every row a turn).
+  void set_selection_turns(SelectionTurns turns) { selection_turns_ = turns; }
 
   // Creates the window and its controls (hidden), then runs FormCreate.
   bool CreateMainWindow(const MainWindowResources& resources);
@@ -180,6 +183,7 @@ class TForm1 : public win32::Window, public MainWindowPort {
   std::function<void(const MainWindowState&)> save_settings_;
   std::function<void()> about_;
   FolderBrowser browser_;
+  SelectionTurns selection_turns_;
 
   win32::Font font_;                // ＭＳ Ｐゴシック, 12 pixels
   win32::Font status_font_;         // Tahoma, 11 pixels

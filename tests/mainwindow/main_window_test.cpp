@@ -219,6 +219,7 @@ TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {
   EXPECT_EQ(form_->StatusColor(), kColourRed);
   EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
   // A click handled while the line of the one before is added up: the line is the later one's.
+  form_->set_selection_turns({1, 0});
   int other = row + 1;
   while (catalogue().Table1.rows()[static_cast<std::size_t>(other)].FileSize == size) ++other;
   const double other_size = catalogue().Table1.rows()[static_cast<std::size_t>(other)].FileSize;

@@ -1,6 +1,7 @@
 // The selection-size line of the catalogue grid.
 #include "ui/grid/selection_status.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "dubbing/dub_utils.h"
@@ -33,21 +34,21 @@ std::optional<double> FreeKbOfSaveFolder(const std::string& save_folder) {
 }
 
 SelectionStatus ComputeSelectionStatus(const Catalogue& catalogue, const std::string& save_folder,
-                                       WindowPort& window) {
+                                       WindowPort& window, SelectionTurns turns) {
   SelectionStatus status;
   const std::optional<double> free_kb = FreeKbOfSaveFolder(save_folder);
   status.free_kb = free_kb.value_or(0);
   // A copy: input handled while yielding may change the selection under the walk.
   const std::vector<RowId> selected(catalogue.Selection.begin(), catalogue.Selection.end());
-  constexpr std::size_t kRowsPerClockLook = 256;
-  std::uint64_t turn_due = platform::MonotonicMs() + kSelectionYieldMs;
+  const std::size_t rows_per_look = std::max<std::size_t>(turns.rows_per_look, 1);
+  std::uint64_t turn_due = platform::MonotonicMs() + turns.every_ms;
   for (std::size_t i = 0; i < selected.size(); ++i) {
     if (const CatalogueRow* row = catalogue.Table1.FindById(selected[i]))
       status.total_kb += row->FileSize;
-    if ((i + 1) % kRowsPerClockLook == 0 && platform::MonotonicMs() >= turn_due) {
+    if ((i + 1) % rows_per_look == 0 && platform::MonotonicMs() >= turn_due) {
       window.YieldToUi();
       ++status.yields;
-      turn_due = platform::MonotonicMs() + kSelectionYieldMs;
+      turn_due = platform::MonotonicMs() + turns.every_ms;
     }
   }
   status.fits = !free_kb || status.total_kb <= *free_kb;

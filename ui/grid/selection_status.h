@@ -2,6 +2,7 @@
 // free space of the save folder's drive.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,13 @@ struct SelectionStatus {
 // How long the adding up runs before the message loop gets its turn.
 constexpr int kSelectionYieldMs = 10;
 
+// When the adding up gives the message loop its turn: it looks at the clock after every
+// `rows_per_look` rows and yields once `every_ms` milliseconds have passed since the last turn.
+struct SelectionTurns {
+  std::size_t rows_per_look = 256;
+  unsigned every_ms = kSelectionYieldMs;
+};
+
 // "選択サイズ : %10.nKバイト / ディスク残量: %10.0nKバイト" with the locale's separator.
 std::string SelectionStatusText(double total_kb, double free_kb, std::string_view separator);
 
@@ -31,10 +39,10 @@ std::string SelectionStatusText(double total_kb, double free_kb, std::string_vie
 // is restored. nullopt when the system cannot tell.
 std::optional<double> FreeKbOfSaveFolder(const std::string& save_folder);
 
-// Adds up the selected rows, giving the window its turn whenever kSelectionYieldMs have passed
-// (a large selection stays responsive without paying a turn per row), and compares the total
-// with the free space of `save_folder`'s drive.
+// Adds up the selected rows, giving the window its turns as `turns` says (by default a large
+// selection stays responsive without paying a turn per row), and compares the total with the
+// free space of `save_folder`'s drive.
 SelectionStatus ComputeSelectionStatus(const Catalogue& catalogue, const std::string& save_folder,
-                                       WindowPort& window);
+                                       WindowPort& window, SelectionTurns turns = {});
 
 }  // namespace capsdub
