@@ -67,6 +67,7 @@ for count in $counts; do
       "$samplegen" --drive Z=/ --out "$(windows_path "$host")" --media Z --tiny --seed 1 \
         --capsules "$count" >/dev/null
       printf '%s' "$count" >"$host/capsules.txt"
+      echo "$count" >"$work/host-$count/.count"  # the catalogue benchmark's marker
     else
       generate=(--generate "$count")
     fi
