@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstring>
 #include <exception>
+#include <memory>
 
 #include "platform/clock.h"
 #include "ui/text/sjis.h"
@@ -28,10 +29,13 @@ constexpr std::size_t kMemoTextOffset = 4101;
 constexpr std::size_t kMemoTextSize = 2096;
 constexpr std::size_t kCabinetLineLength = 305;
 
-// Field of a record, cut at its position (positions past the end give less or nothing).
-std::string Field(const std::string& record, std::size_t offset, std::size_t length) {
+// Field of a record, cut at its position (positions past the end give less or nothing), with
+// every NUL byte as a blank. Only the fields read are cut out, so only their bytes are looked at.
+std::string Field(std::string_view record, std::size_t offset, std::size_t length) {
   if (offset >= record.size()) return {};
-  return record.substr(offset, length);
+  std::string field(record.substr(offset, length));
+  std::replace(field.begin(), field.end(), '\0', ' ');
+  return field;
 }
 
 std::string Truncated(std::string text, std::size_t width) {
@@ -63,9 +67,16 @@ std::string UpperAscii(std::string_view text) {
   return upper;
 }
 
+// A whole file's bytes, in a buffer that is not filled before it is read into.
+struct FileBytes {
+  std::unique_ptr<char[]> bytes;
+  std::size_t capacity = 0;
+  std::size_t size = 0;  // bytes read
+};
+
 // Reads `file` from where it stands to its end into `data`, in as few reads as its size
 // allows. Throws platform::IoError on a read error, `data` then holding what was read before.
-void ReadWholeFile(platform::File& file, std::string& data) {
+void ReadWholeFile(platform::File& file, FileBytes& data) {
   std::size_t expected = 0;
   try {
     expected = static_cast<std::size_t>(file.Size());
@@ -73,23 +84,23 @@ void ReadWholeFile(platform::File& file, std::string& data) {
     // The size is only a hint.
   }
   // One byte more than the size, so that the end is seen without growing the buffer.
-  data.resize(std::max<std::size_t>(expected + 1, 64 * 1024));
-  std::size_t got = 0;
-  try {
-    for (;;) {
-      if (got == data.size()) data.resize(data.size() * 2);
-      const std::size_t n = file.Read(data.data() + got, data.size() - got);
-      if (n == 0) break;
-      got += n;
+  data.capacity = std::max<std::size_t>(expected + 1, 64 * 1024);
+  data.bytes = std::make_unique_for_overwrite<char[]>(data.capacity);
+  data.size = 0;
+  for (;;) {
+    if (data.size == data.capacity) {
+      auto larger = std::make_unique_for_overwrite<char[]>(2 * data.capacity);
+      std::memcpy(larger.get(), data.bytes.get(), data.size);
+      data.bytes = std::move(larger);
+      data.capacity *= 2;
     }
-  } catch (...) {
-    data.resize(got);
-    throw;
+    const std::size_t n = file.Read(data.bytes.get() + data.size, data.capacity - data.size);
+    if (n == 0) break;
+    data.size += n;
   }
-  data.resize(got);
 }
 
-RecordingRow ParseTapeRecord(const std::string& record, const std::string& host) {
+RecordingRow ParseTapeRecord(std::string_view record, const std::string& host) {
   RecordingRow row;
   row.FileName = Field(record, 0, 4);
   row.TapeLibID = ParseIntegerText(Field(record, 75, 3)).value_or(0);
@@ -222,7 +233,7 @@ void ReadTapeDatabase(Catalogue& catalogue, WindowPort& window) {
   catalogue.Table2.Clear();
   // The whole file in one pass into one buffer, the records cut out of it. A read error ends
   // the reading: the records read before it are stored, then the error goes on.
-  std::string data;
+  FileBytes data;
   std::exception_ptr read_error;
   try {
     ReadWholeFile(file, data);
@@ -230,14 +241,15 @@ void ReadTapeDatabase(Catalogue& catalogue, WindowPort& window) {
     read_error = std::current_exception();
   }
   // Only whole records count; bytes after the last one are a partial record.
-  const std::size_t records = data.size() / kTapeRecordSize;
-  std::string record;
+  const std::size_t records = data.size / kTapeRecordSize;
+  catalogue.Table2.Reserve(records);
   for (std::size_t index = 0; index < records && !window.StopRequested; ++index) {
-    record.assign(data, index * kTapeRecordSize, kTapeRecordSize);
-    std::replace(record.begin(), record.end(), '\0', ' ');
+    // NUL bytes count as blanks; the fields cut out of the record get them so.
+    const std::string_view record(data.bytes.get() + index * kTapeRecordSize, kTapeRecordSize);
     if (index == 3) {
-      catalogue.TapeHeaderTail = record.substr(kTapeHeaderTailOffset);
-    } else if (index >= 4 && record.compare(0, 4, "0000") != 0) {
+      catalogue.TapeHeaderTail =
+          Field(record, kTapeHeaderTailOffset, kTapeRecordSize - kTapeHeaderTailOffset);
+    } else if (index >= 4 && Field(record, 0, 4) != "0000") {
       catalogue.Table2.Append(ParseTapeRecord(record, catalogue.PathReelKeeper));
     }
   }
@@ -288,23 +300,22 @@ std::string ReadCapsuleMemo(std::string_view path) {
     // A missing file fails to open like a locked one: either gives an empty memo.
     platform::File file = platform::File::OpenForRead(path, platform::ShareMode::kReadWrite);
     if (!file.is_open()) return {};
-    std::string block(kMemoBlockSize, '\0');
+    std::array<char, kMemoBlockSize> block;
     std::size_t got = 0;
     while (got < block.size()) {
       const std::size_t n = file.Read(block.data() + got, block.size() - got);
       if (n == 0) return {};  // shorter than one block
       got += n;
     }
-    const std::string length_text = block.substr(kMemoLengthOffset, 4);
+    const std::string_view length_text(block.data() + kMemoLengthOffset, 4);
     const long length =
-        length_text.find('\0') == std::string::npos
+        length_text.find('\0') == std::string_view::npos
             ? ParseIntegerText(length_text).value_or(static_cast<int>(kMemoLengthOffset))
             : static_cast<long>(kMemoLengthOffset);
-    std::string memo = block.substr(kMemoTextOffset, kMemoTextSize);
-    std::replace(memo.begin(), memo.end(), '\0', ' ');
     if (length <= 0) return {};
-    if (static_cast<std::size_t>(length) < memo.size())
-      memo.resize(static_cast<std::size_t>(length));
+    std::string memo(block.data() + kMemoTextOffset,
+                     std::min(static_cast<std::size_t>(length), kMemoTextSize));
+    std::replace(memo.begin(), memo.end(), '\0', ' ');
     return memo;
   } catch (const platform::IoError&) {
     return {};

@@ -93,9 +93,11 @@ void BuildCatalogue(Catalogue& catalogue, WindowPort& window) {
     for (const std::string& medium : catalogue.MediaList) {
       if (window.StopRequested) break;
       const std::string folder = MediaFolder(catalogue.PathReelKeeper, medium);
-      for (const auto& entry : platform::ListFiles(folder,
-                                                   "????"
-                                                   "-???.ssx")) {
+      const std::vector<platform::DirEntry> entries = platform::ListFiles(folder,
+                                                                          "????"
+                                                                          "-???.ssx");
+      catalogue.Table1.Reserve(catalogue.Table1.size() + entries.size());
+      for (const auto& entry : entries) {
         if (window.StopRequested) break;
         const std::string number = entry.name.substr(0, 4);
         if (catalogue.Table1.ContainsCapsule(number)) continue;

@@ -11,6 +11,12 @@ void CatalogueTable::Clear() {
   first_id_ = next_id_;
 }
 
+void CatalogueTable::Reserve(std::size_t rows) {
+  rows_.reserve(rows);
+  position_.reserve(rows);
+  by_number_.reserve(rows);
+}
+
 RowId CatalogueTable::Append(CatalogueRow row) {
   row.id = next_id_++;
   by_number_.emplace(row.FileName, row.id);
@@ -64,6 +70,11 @@ std::optional<std::size_t> CatalogueTable::IndexOf(RowId id) const {
 void RecordingTable::Clear() {
   rows_.clear();
   index_.clear();
+}
+
+void RecordingTable::Reserve(std::size_t rows) {
+  rows_.reserve(rows);
+  index_.reserve(rows);
 }
 
 void RecordingTable::Append(RecordingRow row) {

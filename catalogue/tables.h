@@ -67,6 +67,7 @@ class CatalogueTable {
   bool empty() const { return rows_.empty(); }
 
   void Clear();
+  void Reserve(std::size_t rows);
   // Appends a row and gives it the next identity; returns that identity.
   RowId Append(CatalogueRow row);
   // Puts the rows in the order of `order` (positions of the present rows, each once).
@@ -93,6 +94,7 @@ class RecordingTable {
  public:
   const std::vector<RecordingRow>& rows() const { return rows_; }
   void Clear();
+  void Reserve(std::size_t rows);
   void Append(RecordingRow row);
   const RecordingRow* Find(const std::string& number) const;
 

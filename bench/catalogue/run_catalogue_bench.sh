@@ -2,7 +2,10 @@
 # Benchmark of the catalogue load: generates hosts of 1,000 and 10,000 capsules (tiny segment
 # files) and times the load natively and, when a Windows build is given, under Wine, against a
 # baseline over the same files in the same run: `find` listing the index segments with their
-# sizes and times, and `cat` of every database and extension file.
+# sizes and times, and `cat` of every database and extension file. Then it compares the largest
+# host with the next smaller one: the time and the memory of the load per capsule, which stay
+# flat when the load is linear in the capsule count (BENCH_COUNTS="10000 100000" for the
+# 100,000-capsule host).
 #
 # usage: bench/catalogue/run_catalogue_bench.sh NATIVE_BUILD_DIR [WINDOWS_BUILD_DIR]
 #   NATIVE_BUILD_DIR   an optimised native build (preset native-release) with the targets
@@ -11,7 +14,8 @@
 # Environment: BENCH_COUNTS (default "1000 10000"), BENCH_RUNS (default 5), BENCH_WINEPREFIX
 # (default the project's prefix; a fresh one is made on first use), BENCH_WORK (the
 # folder for the generated hosts, kept between runs; default /tmp/capsdub-catalogue-bench,
-# a short path, since every path component costs a lookup).
+# a short path, since every path component costs a lookup; a host of the window benchmark,
+# BENCH_WORK=/tmp/capsdub-window-bench, serves as well).
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -88,13 +92,18 @@ fi
 
 printf '\n%-8s %-7s %10s %10s %10s %9s %9s %9s %7s\n' capsules side load_ms process_ms \
   baseline_ms time_x peak_kb base_kb mem_x
+declare -A load_of peak_of
 for count in $counts; do
   host="$work/host-$count/Reel Keeper"
-  if [ ! -f "$host/RKDB/RKDBTape.SVD" ] || [ "$(cat "$work/host-$count/.count" 2>/dev/null)" != "$count" ]; then
+  # A host of the window benchmark (its marker capsules.txt) is the same host.
+  if [ ! -f "$host/RKDB/RKDBTape.SVD" ] ||
+    { [ "$(cat "$work/host-$count/.count" 2>/dev/null)" != "$count" ] &&
+      [ "$(cat "$host/capsules.txt" 2>/dev/null)" != "$count" ]; }; then
     rm -rf "$work/host-$count"
     "$samplegen" --drive Z=/ --out "$(windows_path "$host")" --media Z --tiny --seed 1 \
       --capsules "$count" >/dev/null
     echo "$count" >"$work/host-$count/.count"
+    printf '%s' "$count" >"$host/capsules.txt"
   fi
   # Warm the page cache and the directory caches for every side alike.
   baseline "$host"
@@ -109,6 +118,10 @@ for count in $counts; do
     "$proc_ms" "$base_ms" "$(ratio "$proc_ms" "$base_ms")" "$peak_kb" "$base_kb" \
     "$(ratio "$peak_kb" "$base_kb")" "$rows"
   phases "$line"
+  load_of[$count]=$load_ms
+  peak_of[$count]=$peak_kb
+  goal_x=$(awk -v p="$proc_ms" -v b="$base_ms" 'BEGIN { print (p <= b ? "met" : "NOT met") }')
+  echo "         goal: the native load process at most 1.0 times find + cat: $goal_x"
 
   if [ -n "${windows:-}" ]; then
     wline=$(wine "$winbench" --host "$(windows_path "$host")" --repeat "$runs" --phases 1 |
@@ -124,6 +137,20 @@ for count in $counts; do
     phases "$wline"
   fi
 done
+# The largest host against the next smaller one: time and memory per capsule.
+set -- $counts
+if [ $# -ge 2 ]; then
+  large=${!#}
+  small=${*: -2:1}
+  echo
+  awk -v s="$small" -v l="$large" -v ts="${load_of[$small]}" -v tl="${load_of[$large]}" \
+    -v ms="${peak_of[$small]}" -v ml="${peak_of[$large]}" 'BEGIN {
+      printf "native load, %d against %d capsules: %.2f times the time (goal < 10: %s), %.1f against %.1f microseconds a capsule\n",
+        l, s, tl / ts, (tl / ts < 10 ? "met" : "NOT met"), 1000 * tl / l, 1000 * ts / s
+      printf "peak memory: %.2f times, %.2f KB a capsule at %d, %.2f at %d; growth %.2f KB a capsule\n",
+        ml / ms, ml / l, l, ms / s, s, (ml - ms) / (l - s) }'
+fi
+
 cat <<'EOF'
 
 load_ms: best in-process time of the whole load (readers, scan, sort) over BENCH_RUNS loads in

@@ -48,9 +48,22 @@ class Converter {
   iconv_t cd_;
 };
 
+// Text of 7-bit bytes only reads the same in code page 932 and in UTF-8, so it needs no
+// converter (whose opening costs more than most conversions: file names, paths).
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string SjisToUtf8(std::string_view sjis, bool* lossy) {
+  if (IsAscii(sjis)) {
+    if (lossy) *lossy = false;
+    return std::string(sjis);
+  }
   Converter converter("UTF-8", "CP932");
   std::string out;
   bool lost = false;
@@ -64,6 +77,7 @@ std::string SjisToUtf8(std::string_view sjis, bool* lossy) {
 }
 
 std::optional<std::string> Utf8ToSjis(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
   Converter converter("CP932", "UTF-8");
   std::string out;
   if (!converter.Run(utf8, out, [](std::string&, std::size_t) -> std::size_t { return 0; })) {

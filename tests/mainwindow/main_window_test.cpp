@@ -327,7 +327,7 @@ TEST_F(MainWindowTest, StatusNineRowsAreRed) {
   EXPECT_EQ(selected.clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
   EXPECT_EQ(selected.clrText, RGB(255, 0, 0));
   const int other = row == 0 ? 1 : 0;
-  // A row the list view draws as its own current one but the catalogue does not select is plain.
+  // A row the list view marks as selected but the catalogue does not select is plain.
   EXPECT_EQ(draw(other).clrTextBk, GetSysColor(COLOR_WINDOW));
 }
 

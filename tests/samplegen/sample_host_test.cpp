@@ -229,10 +229,10 @@ TEST(RandomHost, HoldsTheAwkwardCapsules) {
   EXPECT_TRUE(split);
 }
 
-TEST(RandomHost, TenThousandCapsulesHaveDistinctFourCharacterNumbers) {
+TEST(RandomHost, AHundredThousandCapsulesHaveDistinctFourCharacterNumbers) {
   RandomOptions options;
   options.scale = SizeScale::kTiny;
-  const HostLayout layout = RandomHost(1, 10000, options);
+  const HostLayout layout = RandomHost(1, 100000, options);
   std::set<std::string> numbers;
   for (const CapsuleLayout& c : layout.capsules) {
     ASSERT_EQ(c.number.size(), 4u);
@@ -240,7 +240,7 @@ TEST(RandomHost, TenThousandCapsulesHaveDistinctFourCharacterNumbers) {
       EXPECT_TRUE(numbers.insert(c.number).second) << c.number;
     }
   }
-  EXPECT_EQ(numbers.size(), 10000u);
+  EXPECT_EQ(numbers.size(), 100000u);
 }
 
 // A host written into a fresh temporary folder, removed afterwards. On POSIX the drive

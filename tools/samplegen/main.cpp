@@ -110,8 +110,8 @@ Arguments Parse(const std::vector<std::string>& args) {
       if (!ParseUnsigned(value(), 0xffffffffull, number)) BadArgument("bad seed: " + args[i]);
       a.seed = static_cast<std::uint32_t>(number);
     } else if (arg == "--capsules") {
-      if (!ParseUnsigned(value(), 30000, number)) {
-        BadArgument("bad capsule count (0 to 30000): " + args[i]);
+      if (!ParseUnsigned(value(), 100000, number)) {
+        BadArgument("bad capsule count (0 to 100000): " + args[i]);
       }
       a.capsules = static_cast<int>(number);
     } else if (arg == "--media") {

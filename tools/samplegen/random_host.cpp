@@ -53,14 +53,19 @@ constexpr int kSeparatedSize = 10;        // size written with thousands separat
 
 constexpr std::uint64_t kBlock = 8000000;  // the copy engine's block size
 
+// The capsule number of the ordinal-th capsule: 0001 to 9999, then A000 to Z999, then AA00 to
+// ZZ99 (103,599 capsules in all).
 std::string NumberOf(int ordinal) {
   char buffer[16];
   if (ordinal <= 9999) {
     std::snprintf(buffer, sizeof buffer, "%04d", ordinal);
-  } else {
-    const int beyond = ordinal - 10000;
-    if (beyond >= 26 * 1000) throw std::invalid_argument("sample host: too many capsules");
+  } else if (const int beyond = ordinal - 10000; beyond < 26 * 1000) {
     std::snprintf(buffer, sizeof buffer, "%c%03d", 'A' + beyond / 1000, beyond % 1000);
+  } else {
+    const int pair = beyond - 26 * 1000;
+    if (pair >= 26 * 26 * 100) throw std::invalid_argument("sample host: too many capsules");
+    std::snprintf(buffer, sizeof buffer, "%c%c%02d", 'A' + pair / 2600, 'A' + pair / 100 % 26,
+                  pair % 100);
   }
   return buffer;
 }

@@ -107,14 +107,14 @@ const std::vector<std::string>& CatalogueGrid::FieldNames() {
 }
 
 bool CatalogueGrid::Create(HWND parent, int id, HFONT font) {
-  // LVS_SINGLESEL: the list view's own selection is at most the current row; the selection of
-  // the catalogue is the grid's, painted by it.
-  HWND list =
-      CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
-                          LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-                      0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                      GetModuleHandleW(nullptr), nullptr);
+  // The list view keeps no selection of its own: the catalogue's is painted by the grid. (Not
+  // LVS_SINGLESEL either: under Wine, selecting a row of such a list view deselects every row
+  // one by one.)
+  HWND list = CreateWindowExW(
+      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
+      100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+      GetModuleHandleW(nullptr), nullptr);
   if (list == nullptr) return false;
   list_ = win32::WindowRef(list);
   list_.SetFont(font);
@@ -178,13 +178,13 @@ void CatalogueGrid::Reload() {
   // The list view keeps nothing of the rows but the current one; the selection is painted
   // from the catalogue.
   if (const std::optional<int> index = IndexOfRow(current)) {
-    SetItemState(*index, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    SetItemState(*index, LVIS_FOCUSED, LVIS_FOCUSED);
     list_.Send(LVM_SETSELECTIONMARK, 0, *index);
     ListView_EnsureVisible(list_.hwnd(), *index, FALSE);
   } else {
     const int focused =
         static_cast<int>(list_.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED | LVIS_SELECTED);
+    if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
   }
   reloading_ = false;
   catalogue_.CurrentRow = current;
@@ -195,7 +195,7 @@ void CatalogueGrid::Reload() {
 
 void CatalogueGrid::ShowCurrentRow() {
   if (const std::optional<int> index = CurrentIndex()) {
-    SetItemState(*index, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    SetItemState(*index, LVIS_FOCUSED, LVIS_FOCUSED);
     ListView_EnsureVisible(list_.hwnd(), *index, FALSE);
   }
   list_.Invalidate(false);
@@ -265,9 +265,7 @@ void CatalogueGrid::SelectExactly(int from, int to) {
 void CatalogueGrid::SetCurrentIndex(int index) {
   const auto& rows = catalogue_.Table1.rows();
   if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
-  // The list view's own (single) selection goes with its focus, so that its click and key
-  // handling never has more than this one row to change.
-  SetItemState(index, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  SetItemState(index, LVIS_FOCUSED, LVIS_FOCUSED);
   list_.Send(LVM_SETSELECTIONMARK, 0, index);
   catalogue_.CurrentRow = rows[static_cast<std::size_t>(index)].id;
   ListView_EnsureVisible(list_.hwnd(), index, FALSE);
@@ -720,7 +718,8 @@ LRESULT CatalogueGrid::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
         draw.clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
         draw.clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
       } else if (list_selected) {
-        // The list view's current row, not selected in the catalogue: plain colours.
+        // A row the list view selected itself (its type-ahead search), not selected in the
+        // catalogue: plain colours.
         draw.clrTextBk = GetSysColor(COLOR_WINDOW);
         draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
       } else {
