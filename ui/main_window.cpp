@@ -87,8 +87,7 @@ HWND MakeChild(HWND parent, DWORD ex_style, const wchar_t* cls, const wchar_t* t
   HWND child = CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleW(nullptr), nullptr);
-  if (child != nullptr && font != nullptr)
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (child != nullptr && font != nullptr) win32::WindowRef(child).SetFont(font);
   return child;
 }
 
@@ -228,12 +227,12 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
                 WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 487, 22, 140, 15, kExportTo0, font);
   HWND item1 = MakeChild(hwnd_, 0, L"BUTTON", L"外部キャビネット形式", BS_AUTORADIOBUTTON, 487, 38,
                          140, 15, kExportTo1, font);
-  Button_SetCheck(item0, BST_CHECKED);
+  win32::Button(item0).SetChecked(true);
   MakeChild(hwnd_, 0, L"STATIC", L"保存フォルダー", WS_GROUP, 8, 48, 118, 14, kLabel2, font);
   HWND save = MakeChild(hwnd_, 0, L"COMBOBOX", L"",
                         WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 128, 40, 288, 220,
                         kPathMPEGSave, font);
-  SendMessageW(save, CB_SETITEMHEIGHT, 0, 12);
+  win32::ComboBox(save).SetItemHeight(0, 12);
   HWND check = MakeChild(hwnd_, 0, L"BUTTON", L"削除する", WS_TABSTOP | BS_AUTOCHECKBOX, 488, 60,
                          97, 17, kCheckDelete, font);
   EnableWindow(check, FALSE);
@@ -242,9 +241,8 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
     images_folder_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 0));
     ImageList_AddMasked(images_folder_.get(), resources.folder, RGB(255, 0, 255));
     folder_icon_.reset(ImageList_GetIcon(images_folder_.get(), 0, ILD_NORMAL));
-    SendMessageW(folder, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(folder_icon_.get()));
-    SendMessageW(save_folder, BM_SETIMAGE, IMAGE_ICON,
-                 reinterpret_cast<LPARAM>(folder_icon_.get()));
+    win32::Button(folder).SetIcon(folder_icon_.get());
+    win32::Button(save_folder).SetIcon(folder_icon_.get());
   }
 
   grid_.Create(hwnd_, kRxDBGrid1, font);
@@ -271,30 +269,27 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
                 kDBMemo1, font));
   SetWindowSubclass(memo_.hwnd(), &MemoProc, kMemoSubclass, 0);
   CreateToolBar(resources);
-  progress_ = win32::WindowRef(MakeChild(hwnd_, 0, PROGRESS_CLASSW, L"", 0, 0, 0, 10,
-                                         kProgressHeight, kProgressBar1, nullptr));
-  progress_.Send(PBM_SETRANGE32, 0, 100);
-  status_bar_ = win32::WindowRef(MakeChild(hwnd_, 0, STATUSCLASSNAMEW, L"",
+  progress_ = win32::ProgressBar(MakeChild(hwnd_, 0, PROGRESS_CLASSW, L"", 0, 0, 0, 10,
+                                           kProgressHeight, kProgressBar1, nullptr));
+  progress_.SetRange(0, 100);
+  status_bar_ = win32::StatusBar(MakeChild(hwnd_, 0, STATUSCLASSNAMEW, L"",
                                            CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_TOOLTIPS, 0, 0,
                                            10, kStatusHeight, kStatusBar1, status_font_.get()));
-  int parts[1] = {-1};
-  status_bar_.Send(SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
-  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, reinterpret_cast<LPARAM>(status_wide_.c_str()));
+  const int parts[] = {-1};
+  status_bar_.SetParts(parts);
+  status_bar_.SetOwnerDrawData(0, status_wide_.c_str());
 
-  tooltip_ = win32::WindowRef(CreateWindowExW(
-      WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-      GetModuleHandleW(nullptr), nullptr));
-  tooltip_.Send(TTM_SETMAXTIPWIDTH, 0, 480);
+  tooltip_ = win32::ToolTip(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                                            nullptr, GetModuleHandleW(nullptr), nullptr));
+  tooltip_.SetMaxTipWidth(480);
   AddTooltip(host, L"普通はD:ドライブの\"Reel Keeper\"フォルダーを指定してください。");
   const wchar_t* save_tip =
       L"何も指定しないと、ダビングするときに指定できます。\r\n"
       L"どこかのフォルダーを指定すると、すべてそこにダビングされます。";
   AddTooltip(save, save_tip);
-  COMBOBOXINFO combo{};
-  combo.cbSize = sizeof combo;
-  if (GetComboBoxInfo(save, &combo) && combo.hwndItem != nullptr)
-    AddTooltip(combo.hwndItem, save_tip);
+  if (HWND save_edit = win32::ComboBox(save).EditControl()) AddTooltip(save_edit, save_tip);
   AddTooltip(item0, L"数字のファイル名にします。");
   AddTooltip(item1, L"数字のファイル名にします。");
   AddTooltip(GetDlgItem(hwnd_, kExportTo), L"数字のファイル名にします。");
@@ -302,15 +297,15 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
 
 void TForm1::CreateToolBar(const MainWindowResources& resources) {
   toolbar_ =
-      win32::WindowRef(MakeChild(hwnd_, 0, TOOLBARCLASSNAMEW, L"",
-                                 TBSTYLE_FLAT | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
-                                 0, 10, kToolBarHeight, kToolBar1, font_.get()));
-  toolbar_.Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
-  toolbar_.Send(TB_SETBITMAPSIZE, 0, MAKELONG(16, 16));
+      win32::ToolBar(MakeChild(hwnd_, 0, TOOLBARCLASSNAMEW, L"",
+                               TBSTYLE_FLAT | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
+                               0, 10, kToolBarHeight, kToolBar1, font_.get()));
+  toolbar_.SetButtonStructSize();
+  toolbar_.SetBitmapSize(16, 16);
   if (resources.toolbar != nullptr) {
     images_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 7, 0));
     ImageList_AddMasked(images_.get(), resources.toolbar, RGB(255, 0, 255));
-    toolbar_.Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+    toolbar_.SetImageList(images_.get());
   }
   std::array<TBBUTTON, kActions.size()> buttons{};
   for (std::size_t i = 0; i < kActions.size(); ++i) {
@@ -320,18 +315,12 @@ void TForm1::CreateToolBar(const MainWindowResources& resources) {
     buttons[i].fsStyle = BTNS_BUTTON | (i == 0 ? BTNS_AUTOSIZE : 0);
     buttons[i].iString = reinterpret_cast<INT_PTR>(kActions[i].caption);
   }
-  toolbar_.Send(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-  toolbar_.Send(TB_SETBUTTONSIZE, 0, MAKELONG(55, 35));
+  toolbar_.AddButtons(buttons);
+  toolbar_.SetButtonSize(55, 35);
 }
 
 void TForm1::AddTooltip(HWND control, const wchar_t* text) {
-  TTTOOLINFOW info{};
-  info.cbSize = TTTOOLINFOW_V2_SIZE;
-  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  info.hwnd = hwnd_;
-  info.uId = reinterpret_cast<UINT_PTR>(control);
-  info.lpszText = const_cast<wchar_t*>(text);
-  tooltip_.Send(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  tooltip_.AddTool(hwnd_, control, text);
 }
 
 void TForm1::LayoutControls() {
@@ -584,18 +573,11 @@ void TForm1::ShowMemo() {
 }
 
 bool TForm1::ActionEnabled(int action) const {
-  return (toolbar_.Send(TB_GETSTATE, static_cast<WPARAM>(action)) & TBSTATE_ENABLED) != 0;
+  return toolbar_.IsButtonEnabled(action);
 }
 
 std::string TForm1::ActionCaption(int action) const {
-  wchar_t buffer[64] = {};
-  TBBUTTONINFOW info{};
-  info.cbSize = sizeof info;
-  info.dwMask = TBIF_TEXT;
-  info.pszText = buffer;
-  info.cchText = static_cast<int>(std::size(buffer));
-  toolbar_.Send(TB_GETBUTTONINFOW, static_cast<WPARAM>(action), reinterpret_cast<LPARAM>(&info));
-  return platform::WideToSjis(buffer);
+  return platform::WideToSjis(toolbar_.ButtonText(action));
 }
 
 bool TForm1::UpdateSelectionStatus() {
@@ -608,7 +590,7 @@ bool TForm1::UpdateSelectionStatus() {
   if (count != selection_status_count_) return status.fits;
   SetStatus(status.text, status.colour);
   selection_line_shown_ = true;
-  toolbar_.Send(TB_ENABLEBUTTON, kActionExport, status.total_kb > 0 ? TRUE : FALSE);
+  toolbar_.EnableButton(kActionExport, status.total_kb > 0);
   return status.fits;
 }
 
@@ -628,9 +610,9 @@ void TForm1::ClearStatusText() {
 void TForm1::RepaintStatusBar() {
   if (!status_bar_) return;
   // The owner-drawn panel's data is the text it shows: another program reads the status line
-  // as SB_GETTEXTW's answer, a pointer into this process (the random-input tester does).
+  // as the status bar's text, a pointer into this process (the random-input tester does).
   status_wide_ = Wide(status_text_);
-  status_bar_.Send(SB_SETTEXTW, SBT_OWNERDRAW | 0, reinterpret_cast<LPARAM>(status_wide_.c_str()));
+  status_bar_.SetOwnerDrawData(0, status_wide_.c_str());
   InvalidateRect(status_bar_.hwnd(), nullptr, TRUE);
   UpdateWindow(status_bar_.hwnd());
 }
@@ -641,11 +623,11 @@ void TForm1::YieldToUi() {
 }
 
 void TForm1::SetProgressRange(int minimum, int maximum) {
-  progress_.Send(PBM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
+  progress_.SetRange(minimum, maximum);
 }
 
 void TForm1::SetProgressPosition(int position) {
-  progress_.Send(PBM_SETPOS, static_cast<WPARAM>(position));
+  progress_.SetPosition(position);
 }
 
 std::string TForm1::SaveFolderText() const {
@@ -657,55 +639,45 @@ void TForm1::SetSaveFolderText(const std::string& text) {
 }
 
 std::vector<std::string> TForm1::SaveFolderHistory() const {
-  HWND combo = Control(kPathMPEGSave);
+  const win32::ComboBox combo(Control(kPathMPEGSave));
   std::vector<std::string> items;
-  const int count = ComboBox_GetCount(combo);
-  for (int i = 0; i < count; ++i) {
-    const int length = ComboBox_GetLBTextLen(combo, i);
-    std::wstring item(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
-                 reinterpret_cast<LPARAM>(item.data()));
-    item.resize(static_cast<std::size_t>(std::max(length, 0)));
-    items.push_back(platform::WideToSjis(item));
-  }
+  const int count = combo.Count();
+  for (int i = 0; i < count; ++i) items.push_back(platform::WideToSjis(combo.ItemText(i)));
   return items;
 }
 
 void TForm1::SetSaveFolderHistory(const std::vector<std::string>& history) {
-  HWND combo = Control(kPathMPEGSave);
-  const std::wstring text = WindowRef(combo).Text();
-  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-  for (const std::string& item : history) {
-    const std::wstring wide = Wide(item);
-    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-  }
-  WindowRef(combo).SetText(text);
+  const win32::ComboBox combo(Control(kPathMPEGSave));
+  const std::wstring text = combo.Text();
+  combo.ResetContent();
+  for (const std::string& item : history) combo.AddString(Wide(item));
+  combo.SetText(text);
 }
 
 OutputForm TForm1::ExportTo() const {
-  return Button_GetCheck(Control(kExportTo1)) == BST_CHECKED ? OutputForm::kExternalCabinet
-                                                             : OutputForm::kMpegFile;
+  return win32::Button(Control(kExportTo1)).IsChecked() ? OutputForm::kExternalCabinet
+                                                        : OutputForm::kMpegFile;
 }
 
 void TForm1::SetExportTo(OutputForm form) {
   const bool cabinet = form == OutputForm::kExternalCabinet;
-  Button_SetCheck(Control(kExportTo0), cabinet ? BST_UNCHECKED : BST_CHECKED);
-  Button_SetCheck(Control(kExportTo1), cabinet ? BST_CHECKED : BST_UNCHECKED);
+  win32::Button(Control(kExportTo0)).SetChecked(!cabinet);
+  win32::Button(Control(kExportTo1)).SetChecked(cabinet);
 }
 
 bool TForm1::CheckDelete() const {
-  return Button_GetCheck(Control(kCheckDelete)) == BST_CHECKED;
+  return win32::Button(Control(kCheckDelete)).IsChecked();
 }
 
 void TForm1::SetCheckDelete(bool checked) {
-  Button_SetCheck(Control(kCheckDelete), checked ? BST_CHECKED : BST_UNCHECKED);
+  win32::Button(Control(kCheckDelete)).SetChecked(checked);
 }
 
 void TForm1::SetIdleState(bool idle) {
-  toolbar_.Send(TB_ENABLEBUTTON, kActionExport, idle);
-  toolbar_.Send(TB_ENABLEBUTTON, kActionPause, !idle);
-  toolbar_.Send(TB_ENABLEBUTTON, kActionSTOP, !idle);
-  toolbar_.Send(TB_ENABLEBUTTON, kActionRefresh, idle);
+  toolbar_.EnableButton(kActionExport, idle);
+  toolbar_.EnableButton(kActionPause, !idle);
+  toolbar_.EnableButton(kActionSTOP, !idle);
+  toolbar_.EnableButton(kActionRefresh, idle);
   EnableWindow(grid_.hwnd(), idle);
   EnableWindow(Control(kPathReelKeeper), idle);
   EnableWindow(Control(kPathMPEGSave), idle);
@@ -713,12 +685,7 @@ void TForm1::SetIdleState(bool idle) {
 }
 
 void TForm1::SetPauseCaption(std::string_view caption) {
-  std::wstring text = Wide(caption);
-  TBBUTTONINFOW info{};
-  info.cbSize = sizeof info;
-  info.dwMask = TBIF_TEXT;
-  info.pszText = text.data();
-  toolbar_.Send(TB_SETBUTTONINFOW, kActionPause, reinterpret_cast<LPARAM>(&info));
+  toolbar_.SetButtonText(kActionPause, Wide(caption));
 }
 
 void TForm1::SuspendCatalogueDisplay() {
@@ -802,7 +769,7 @@ void TForm1::ShowInformation(std::string_view text, std::string_view caption) {
 void TForm1::ShowAppException(std::string_view message) {
   status_hint_ = std::string(message);
   const std::wstring hint = Wide(message);
-  status_bar_.Send(SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(hint.c_str()));
+  status_bar_.SetTipText(0, hint);
   SetStatus(message, kColourRed);
   MessageBoxWindow::RunModal(hwnd_, hint, kTitle, BoxIcon::kNone, {MessageButton::kOk});
 }
@@ -841,7 +808,7 @@ void TForm1::CatalogueChanged() {
   for (RowId id : catalogue_.Selection) {
     if (const CatalogueRow* row = catalogue_.Table1.FindById(id)) total_kb += row->FileSize;
   }
-  toolbar_.Send(TB_ENABLEBUTTON, kActionExport, total_kb > 0 ? TRUE : FALSE);
+  toolbar_.EnableButton(kActionExport, total_kb > 0);
 }
 
 }  // namespace capsdub::ui

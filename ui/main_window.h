@@ -17,6 +17,7 @@
 #include "ui/grid/catalogue_grid.h"
 #include "ui/grid/selection_status.h"
 #include "ui/main_window_port.h"
+#include "ui/win32/controls.h"
 #include "ui/win32/handles.h"
 #include "ui/win32/window.h"
 
@@ -191,12 +192,12 @@ class TForm1 : public win32::Window, public MainWindowPort {
   win32::ImageList images_folder_;  // the folder buttons'
   win32::Icon folder_icon_;
   std::function<void(UINT, int)> splitter_drag_;  // mouse message, screen y
-  win32::WindowRef toolbar_;
-  win32::WindowRef status_bar_;
-  win32::WindowRef progress_;
+  win32::ToolBar toolbar_;
+  win32::StatusBar status_bar_;
+  win32::ProgressBar progress_;
   win32::WindowRef memo_;
   win32::WindowRef splitter_;
-  win32::WindowRef tooltip_;
+  win32::ToolTip tooltip_;
   int memo_height_ = 89;
   std::string status_text_;
   std::wstring status_wide_;           // status_text_ as drawn, the status panel's data

@@ -69,7 +69,7 @@ bool MessageBoxWindow::Open(HWND owner, const std::wstring& caption) {
         kButtonWidth, kButtonHeight, hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonIdBase + i)), GetModuleHandleW(nullptr),
         nullptr);
-    SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    win32::WindowRef(b).SetFont(font);
   }
   Layout();
   // Centred on the owner (or the screen).

@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "ui/about/version_info.h"
 #include "ui/shell_open.h"
+#include "ui/win32/controls.h"
 #include "ui/win32/dialog_template.h"
 
 namespace capsdub {
@@ -176,7 +177,7 @@ void TAboutForm::CreateControls() {
     HWND control =
         CreateWindowExW(0, cls, text, WS_CHILD | style, x, y, width, height, hwnd(),
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    win32::WindowRef(control).SetFont(font_.get(), false);
     return control;
   };
   child(L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, kImageMain, 8, 8, kMainImageSize,
@@ -199,15 +200,7 @@ void TAboutForm::CreateControls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
                              nullptr, instance, nullptr);
-  for (HWND link : {home, forum}) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(link);
-    tool.lpszText = const_cast<wchar_t*>(kLinkTip);
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
+  for (HWND link : {home, forum}) win32::ToolTip(tooltip_).AddTool(hwnd(), link, kLinkTip);
 }
 
 HWND TAboutForm::AddLabel(int id, const std::wstring& text, int x, int y, int width, bool link) {
@@ -215,8 +208,7 @@ HWND TAboutForm::AddLabel(int id, const std::wstring& text, int x, int y, int wi
   HWND label = CreateWindowExW(0, L"STATIC", L"", style, x, y, width, 12, hwnd(),
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(link ? link_font_.get() : font_.get()),
-               FALSE);
+  win32::WindowRef(label).SetFont(link ? link_font_.get() : font_.get(), false);
   SetLabelText(label, text, width);
   return label;
 }
@@ -226,8 +218,7 @@ void TAboutForm::SetLabelText(HWND label, const std::wstring& text, int width) {
   // A label without a given width takes the width of its text; every label has the height
   // of one line.
   win32::WindowDc dc(label);
-  win32::SelectObjectScope select(dc.get(),
-                                  reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  win32::SelectObjectScope select(dc.get(), win32::WindowRef(label).GetFont());
   SIZE extent{};
   const std::wstring measured = text.empty() ? std::wstring(L" ") : text;
   GetTextExtentPoint32W(dc.get(), measured.c_str(), static_cast<int>(measured.size()), &extent);

@@ -116,11 +116,10 @@ bool CatalogueGrid::Create(HWND parent, int id, HFONT font) {
       100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
       GetModuleHandleW(nullptr), nullptr);
   if (list == nullptr) return false;
-  list_ = win32::WindowRef(list);
+  list_ = win32::ListView(list);
   list_.SetFont(font);
   // No grid lines; whole-row highlight; titles may be dragged into another order.
-  ListView_SetExtendedListViewStyle(
-      list, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_DOUBLEBUFFER);
+  list_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_DOUBLEBUFFER);
   const int number_width = TextWidth(list, font, L"0000") + 16;
   const int date_width = TextWidth(list, font, L"2002年03月05日(火) 21:30") + 16;
   for (int i = 0; i < kColumnCount; ++i) {
@@ -130,19 +129,12 @@ bool CatalogueGrid::Create(HWND parent, int id, HFONT font) {
     column.cx = kColumns[i].width != 0 ? kColumns[i].width : (i == 0 ? number_width : date_width);
     column.pszText = const_cast<wchar_t*>(kColumns[i].title);
     column.iSubItem = i;
-    ListView_InsertColumn(list, i, &column);
+    list_.InsertColumn(i, column);
   }
-  header_ = ListView_GetHeader(list);
+  header_ = list_.GetHeader().hwnd();
   list_procedure_ = ReplaceProcedure(list, &CatalogueGrid::ListProcedure, this);
   header_procedure_ = ReplaceProcedure(header_, &CatalogueGrid::HeaderProcedure, this);
   return true;
-}
-
-void CatalogueGrid::SetItemState(int index, UINT state, UINT mask) {
-  LVITEMW item{};
-  item.stateMask = mask;
-  item.state = state;
-  list_.Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
 std::optional<int> CatalogueGrid::IndexOfRow(const std::optional<RowId>& id) const {
@@ -169,22 +161,21 @@ void CatalogueGrid::Reload() {
   // same count (a sort) only invalidates, since setting the count also sets the scroll bars
   // anew, which costs tens of milliseconds under Wine. (Switching the list view's repainting
   // off and on costs as much again: a change of its visibility each way.)
-  const auto count = static_cast<LRESULT>(catalogue_.Table1.size());
-  if (list_.Send(LVM_GETITEMCOUNT) != count) {
-    list_.Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+  const auto count = static_cast<int>(catalogue_.Table1.size());
+  if (list_.ItemCount() != count) {
+    list_.SetItemCount(count);
   } else {
     list_.Invalidate(false);
   }
   // The list view keeps nothing of the rows but the current one; the selection is painted
   // from the catalogue.
   if (const std::optional<int> index = IndexOfRow(current)) {
-    SetItemState(*index, LVIS_FOCUSED, LVIS_FOCUSED);
-    list_.Send(LVM_SETSELECTIONMARK, 0, *index);
-    ListView_EnsureVisible(list_.hwnd(), *index, FALSE);
+    list_.SetItemState(*index, LVIS_FOCUSED, LVIS_FOCUSED);
+    list_.SetSelectionMark(*index);
+    list_.EnsureVisible(*index);
   } else {
-    const int focused =
-        static_cast<int>(list_.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
+    const int focused = list_.NextItem(-1, LVNI_FOCUSED);
+    if (focused >= 0) list_.SetItemState(focused, 0, LVIS_FOCUSED);
   }
   reloading_ = false;
   catalogue_.CurrentRow = current;
@@ -195,8 +186,8 @@ void CatalogueGrid::Reload() {
 
 void CatalogueGrid::ShowCurrentRow() {
   if (const std::optional<int> index = CurrentIndex()) {
-    SetItemState(*index, LVIS_FOCUSED, LVIS_FOCUSED);
-    ListView_EnsureVisible(list_.hwnd(), *index, FALSE);
+    list_.SetItemState(*index, LVIS_FOCUSED, LVIS_FOCUSED);
+    list_.EnsureVisible(*index);
   }
   list_.Invalidate(false);
   if (callbacks_.current_row_changed) callbacks_.current_row_changed();
@@ -204,22 +195,21 @@ void CatalogueGrid::ShowCurrentRow() {
 
 void CatalogueGrid::SelectRow(RowId id) {
   catalogue_.Selection.insert(id);
-  if (const std::optional<int> index = IndexOfRow(id))
-    list_.Send(LVM_REDRAWITEMS, static_cast<WPARAM>(*index), *index);
+  if (const std::optional<int> index = IndexOfRow(id)) list_.RedrawItems(*index, *index);
 }
 
 template <typename Change>
 void CatalogueGrid::ChangeSelection(Change change) {
   // The rows on screen, and which of them were selected.
   const int count = static_cast<int>(catalogue_.Table1.size());
-  const int top = std::max(0, static_cast<int>(list_.Send(LVM_GETTOPINDEX)));
-  const int shown = std::min(count - top, static_cast<int>(list_.Send(LVM_GETCOUNTPERPAGE)) + 1);
+  const int top = std::max(0, list_.TopIndex());
+  const int shown = std::min(count - top, list_.CountPerPage() + 1);
   std::vector<bool> before(static_cast<std::size_t>(std::max(shown, 0)));
   for (int i = 0; i < shown; ++i) before[static_cast<std::size_t>(i)] = IsSelectedIndex(top + i);
   change();
   for (int i = 0; i < shown; ++i) {
     if (before[static_cast<std::size_t>(i)] != IsSelectedIndex(top + i))
-      list_.Send(LVM_REDRAWITEMS, static_cast<WPARAM>(top + i), top + i);
+      list_.RedrawItems(top + i, top + i);
   }
 }
 
@@ -265,33 +255,28 @@ void CatalogueGrid::SelectExactly(int from, int to) {
 void CatalogueGrid::SetCurrentIndex(int index) {
   const auto& rows = catalogue_.Table1.rows();
   if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return;
-  SetItemState(index, LVIS_FOCUSED, LVIS_FOCUSED);
-  list_.Send(LVM_SETSELECTIONMARK, 0, index);
+  list_.SetItemState(index, LVIS_FOCUSED, LVIS_FOCUSED);
+  list_.SetSelectionMark(index);
   catalogue_.CurrentRow = rows[static_cast<std::size_t>(index)].id;
-  ListView_EnsureVisible(list_.hwnd(), index, FALSE);
+  list_.EnsureVisible(index);
 }
 
 int CatalogueGrid::RowHeight() const {
   RECT r{};
-  r.left = LVIR_BOUNDS;
-  if (catalogue_.Table1.empty() || !list_.Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)))
-    return 16;
+  if (catalogue_.Table1.empty() || !list_.ItemBounds(0, r)) return 16;
   return std::max<int>(1, r.bottom - r.top);
 }
 
 int CatalogueGrid::IndexAt(POINT point) const {
   const int count = static_cast<int>(catalogue_.Table1.size());
   if (count == 0) return -1;
-  LVHITTESTINFO hit{};
-  hit.pt = point;
-  hit.pt.x = 2;  // any column: whole rows are hit
-  const int index = static_cast<int>(list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  // Any column: whole rows are hit.
+  const int index = list_.HitTest({2, point.y});
   if (index >= 0) return index;
   // Above or below the rows: the nearest visible row.
-  const int top = static_cast<int>(list_.Send(LVM_GETTOPINDEX));
+  const int top = list_.TopIndex();
   RECT first{};
-  first.left = LVIR_BOUNDS;
-  list_.Send(LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&first));
+  list_.ItemBounds(top, first);
   const int guess =
       top + static_cast<int>((point.y - first.top) / RowHeight()) - (point.y < first.top ? 1 : 0);
   return std::clamp(guess, 0, count - 1);
@@ -354,9 +339,7 @@ void CatalogueGrid::OnPress(WPARAM keys, POINT at) {
   SetRectEmpty(&drawn_rect_);
   if (GetFocus() != list_.hwnd()) SetFocus(list_.hwnd());
   SetCapture(list_.hwnd());
-  LVHITTESTINFO hit{};
-  hit.pt = at;
-  press_row_ = static_cast<int>(list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  press_row_ = list_.HitTest(at);
   const bool shift = (keys & MK_SHIFT) != 0;
   const bool control = (keys & MK_CONTROL) != 0;
   if (press_row_ < 0) {
@@ -389,9 +372,7 @@ void CatalogueGrid::OnRelease(POINT at) {
     SelectExactly(release_row, press_row);
     SetCurrentIndex(press_row);
     key_mark_ = catalogue_.Table1.rows()[static_cast<std::size_t>(release_row)].id;
-    LVHITTESTINFO hit{};
-    hit.pt = at;
-    if (list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0) {
+    if (list_.HitTest(at) >= 0) {
       OnCellClick(std::nullopt);  // the anchor becomes the press row
     } else if (callbacks_.selection_changed) {
       callbacks_.selection_changed();
@@ -425,7 +406,7 @@ void CatalogueGrid::PageMove(bool down) {
   int index = CurrentIndex().value_or(0);
   // One row against the direction first, so that a page moves one row less than the view.
   index = down ? std::max(index - 1, 0) : std::min(index + 1, count - 1);
-  const int page = std::max(1, static_cast<int>(list_.Send(LVM_GETCOUNTPERPAGE)));
+  const int page = std::max(1, list_.CountPerPage());
   index = down ? std::min(index + page, count - 1) : std::max(index - page, 0);
   ClearSelection();
   SetCurrentIndex(index);
@@ -469,9 +450,8 @@ bool CatalogueGrid::OnKey(WPARAM key) {
         key_mark_ = catalogue_.CurrentRow;
         return true;
       }
-      target = std::clamp(current + (key == VK_NEXT ? 1 : -1) *
-                                        (static_cast<int>(list_.Send(LVM_GETCOUNTPERPAGE)) - 1),
-                          0, count - 1);
+      target = std::clamp(current + (key == VK_NEXT ? 1 : -1) * (list_.CountPerPage() - 1), 0,
+                          count - 1);
       break;
     default:
       return false;
@@ -542,13 +522,10 @@ LRESULT CALLBACK CatalogueGrid::HeaderProcedure(HWND hwnd, UINT message, WPARAM 
 }
 
 int CatalogueGrid::HeaderDivider(HWND header, int x) const {
-  const int count = Header_GetItemCount(header);
-  std::vector<int> order(static_cast<std::size_t>(count));
-  Header_GetOrderArray(header, count, order.data());
+  const win32::Header titles(header);
   std::vector<int> lefts, rights;
-  for (int column : order) {
-    RECT r{};
-    Header_GetItemRect(header, column, &r);
+  for (int column : titles.OrderArray()) {
+    const RECT r = titles.ItemRect(column);
     lefts.push_back(r.left);
     rights.push_back(r.right);
   }
@@ -557,37 +534,30 @@ int CatalogueGrid::HeaderDivider(HWND header, int x) const {
 
 bool CatalogueGrid::OnHeaderMessage(HWND header, UINT message, WPARAM, LPARAM l) {
   const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+  const win32::Header titles(header);
   switch (message) {
     case WM_RBUTTONDOWN: {
-      HDHITTESTINFO hit{};
-      hit.pt = at;
-      SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      const HDHITTESTINFO hit = titles.HitTest(at);
       if (hit.iItem < 0 || (hit.flags & HHT_ONHEADER) == 0) return false;
-      HDITEMW item{};
-      item.mask = HDI_ORDER;
-      Header_GetItem(header, hit.iItem, &item);
-      moving_position_ = item.iOrder;
+      moving_position_ = titles.ItemOrder(hit.iItem);
       SetCapture(header);
       return true;
     }
     case WM_MOUSEMOVE:
       if (moving_position_ < 0) return false;
       // The header marks where the column would go.
-      SendMessageW(header, HDM_SETHOTDIVIDER, FALSE, HeaderDivider(header, at.x));
+      titles.SetHotDivider(HeaderDivider(header, at.x));
       return true;
     case WM_RBUTTONUP: {
       if (moving_position_ < 0) return false;
       const int from = moving_position_;
       moving_position_ = -1;
       ReleaseCapture();
-      SendMessageW(header, HDM_SETHOTDIVIDER, FALSE, -1);
-      const int count = Header_GetItemCount(header);
-      std::vector<int> order(static_cast<std::size_t>(count));
-      Header_GetOrderArray(header, count, order.data());
+      titles.SetHotDivider(-1);
+      const std::vector<int> order = titles.OrderArray();
       const std::vector<int> moved = MoveColumn(order, from, HeaderDivider(header, at.x));
       if (moved != order) {
-        list_.Send(LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(count),
-                   reinterpret_cast<LPARAM>(moved.data()));
+        list_.SetColumnOrder(moved);
         InvalidateRect(list_.hwnd(), nullptr, TRUE);
       }
       return true;  // no context menu notification for the drag
@@ -595,7 +565,7 @@ bool CatalogueGrid::OnHeaderMessage(HWND header, UINT message, WPARAM, LPARAM l)
     case WM_CAPTURECHANGED:
       if (moving_position_ >= 0 && reinterpret_cast<HWND>(l) != header) {
         moving_position_ = -1;
-        SendMessageW(header, HDM_SETHOTDIVIDER, FALSE, -1);
+        titles.SetHotDivider(-1);
       }
       return false;
     default:
@@ -771,12 +741,12 @@ bool CatalogueGrid::OnNotify(NMHDR* header, LRESULT& result) {
 std::vector<GridColumnLayout> CatalogueGrid::ColumnLayout() const {
   std::vector<int> order(kColumnCount);
   for (int i = 0; i < kColumnCount; ++i) order[static_cast<std::size_t>(i)] = i;
-  list_.Send(LVM_GETCOLUMNORDERARRAY, kColumnCount, reinterpret_cast<LPARAM>(order.data()));
+  list_.GetColumnOrder(order);
   std::vector<GridColumnLayout> layout;
   for (int position = 0; position < kColumnCount; ++position) {
     const int column = order[static_cast<std::size_t>(position)];
     if (column < 0 || column >= kColumnCount) continue;
-    const int width = static_cast<int>(list_.Send(LVM_GETCOLUMNWIDTH, column));
+    const int width = list_.ColumnWidth(column);
     layout.push_back({kColumns[column].field, position, width});
   }
   return layout;
@@ -788,14 +758,14 @@ void CatalogueGrid::ApplyColumnLayout(const std::vector<GridColumnLayout>& layou
   for (const GridColumnLayout& entry : layout) {
     for (int i = 0; i < kColumnCount; ++i) {
       if (entry.field != kColumns[i].field) continue;
-      if (entry.width > 0) list_.Send(LVM_SETCOLUMNWIDTH, i, entry.width);
+      if (entry.width > 0) list_.SetColumnWidth(i, entry.width);
       placed.emplace_back(entry.index, i);
     }
   }
   if (static_cast<int>(placed.size()) != kColumnCount) return;  // a partial order is not used
   std::stable_sort(placed.begin(), placed.end());
   for (const auto& p : placed) order.push_back(p.second);
-  list_.Send(LVM_SETCOLUMNORDERARRAY, kColumnCount, reinterpret_cast<LPARAM>(order.data()));
+  list_.SetColumnOrder(order);
 }
 
 }  // namespace capsdub::ui

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "catalogue/tables.h"
-#include "ui/win32/window.h"
+#include "ui/win32/controls.h"
 
 namespace capsdub::ui {
 
@@ -80,7 +80,6 @@ class CatalogueGrid {
   void OnItemChanged(const NMLISTVIEW& change);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
   void UpdateSortMarkers();
-  void SetItemState(int index, UINT state, UINT mask);
 
   // Mouse and keys.
   void OnPress(WPARAM keys, POINT at);
@@ -107,7 +106,7 @@ class CatalogueGrid {
 
   Catalogue& catalogue_;
   Callbacks callbacks_;
-  win32::WindowRef list_;
+  win32::ListView list_;
   HWND header_ = nullptr;
   WNDPROC list_procedure_ = nullptr;    // the list view's own window procedure
   WNDPROC header_procedure_ = nullptr;  // the header's

@@ -29,7 +29,10 @@ class WindowRef {
   void Move(int x, int y, int width, int height, bool repaint = true) const {
     MoveWindow(hwnd_, x, y, width, height, repaint ? TRUE : FALSE);
   }
-  void SetFont(HFONT font) const { Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+  void SetFont(HFONT font, bool redraw = true) const {
+    Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
+  }
+  HFONT GetFont() const { return reinterpret_cast<HFONT>(Send(WM_GETFONT)); }
   void Invalidate(bool erase = true) const { InvalidateRect(hwnd_, nullptr, erase ? TRUE : FALSE); }
   void Update() const { UpdateWindow(hwnd_); }
   RECT ClientRect() const {
