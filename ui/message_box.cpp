@@ -91,13 +91,13 @@ bool MessageBoxWindow::Open(HWND owner, const std::wstring& caption) {
 
 void MessageBoxWindow::Layout() {
   HFONT font = font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, font);
   RECT text{0, 0, 420, 0};
-  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text,
-            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
+  {
+    win32::WindowDc dc(hwnd_);
+    win32::SelectObjectScope select(dc.get(), font);
+    DrawTextW(dc.get(), text_.c_str(), static_cast<int>(text_.size()), &text,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  }
 
   const int icon_width = icon_ == BoxIcon::kNone ? 0 : kIconSize + kMargin;
   const int text_height = std::max<int>(text.bottom, icon_ == BoxIcon::kNone ? 0 : kIconSize);

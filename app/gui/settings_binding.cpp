@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/settings/form_settings.h"
+#include "ui/win32/handles.h"
 
 namespace capsdub {
 namespace {
@@ -57,9 +58,7 @@ bool WriteWindowSettings(const std::string& file, const ui::MainWindowState& sta
     p.norm_pos[1] = placement.rcNormalPosition.top;
     p.norm_pos[2] = placement.rcNormalPosition.right;
     p.norm_pos[3] = placement.rcNormalPosition.bottom;
-    HDC screen = GetDC(nullptr);
-    p.pixels_per_inch = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    p.pixels_per_inch = GetDeviceCaps(win32::WindowDc(nullptr).get(), LOGPIXELSY);
     stored.placement = p;
   }
   stored.PathReelKeeper_Text = state.PathReelKeeper_Text;

@@ -11,6 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/locale.h"
 #include "ui/grid/column_move.h"
+#include "ui/win32/handles.h"
 
 namespace capsdub::ui {
 namespace {
@@ -60,12 +61,10 @@ bool KeyDown(int key) {
 }
 
 int TextWidth(HWND window, HFONT font, const std::wstring& text) {
-  HDC dc = GetDC(window);
-  HGDIOBJ old = SelectObject(dc, font);
+  win32::WindowDc dc(window);
+  win32::SelectObjectScope select(dc.get(), font);
   SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(window, dc);
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 
@@ -477,9 +476,7 @@ bool CatalogueGrid::OnKey(WPARAM key) {
 
 void CatalogueGrid::EraseDragRect() {
   if (IsRectEmpty(&drawn_rect_)) return;
-  HDC dc = GetDC(list_.hwnd());
-  DrawFocusRect(dc, &drawn_rect_);
-  ReleaseDC(list_.hwnd(), dc);
+  DrawFocusRect(win32::WindowDc(list_.hwnd()).get(), &drawn_rect_);
   SetRectEmpty(&drawn_rect_);
 }
 
@@ -656,9 +653,7 @@ LRESULT CatalogueGrid::OnListMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l
       EraseDragRect();
       RECT r{std::min(press_point_.x, p.x), std::min(press_point_.y, p.y),
              std::max(press_point_.x, p.x), std::max(press_point_.y, p.y)};
-      HDC dc = GetDC(hwnd);
-      DrawFocusRect(dc, &r);
-      ReleaseDC(hwnd, dc);
+      DrawFocusRect(win32::WindowDc(hwnd).get(), &r);
       drawn_rect_ = r;
       handled = true;  // no hot tracking or marquee of the list view's own during the drag
       return 0;
