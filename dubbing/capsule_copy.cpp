@@ -14,6 +14,7 @@
 #include "dubbing/messages.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/scope_guard.h"
 
 namespace capsdub {
 
@@ -218,7 +219,10 @@ CapsuleCopy CopyCapsule(DubbingWindow& window, const std::vector<std::string>& m
   ContentHasher index_hash;
   result.hashed = hash_content;
   CreatedOutputs created;
-  try {
+  {
+    // A copy cut short by an error must not stay under its final name: a later run would take
+    // it for a finished dub and skip the capsule. The files are closed by then.
+    const ScopeFailGuard remove_unfinished([&] { created.RemoveAll(); });
     {
       platform::File mpg = created.Create(mpg_path);
       result.mpg.path = mpg_path;
@@ -248,12 +252,6 @@ CapsuleCopy CopyCapsule(DubbingWindow& window, const std::vector<std::string>& m
     }
     window.RepaintStatusBar();
     window.SetProgressPosition(0);
-  } catch (...) {
-    // A copy cut short by an error must not stay under its final name: a later run would
-    // take it for a finished dub and skip the capsule. The files are closed by now.
-    buffer.reset();
-    created.RemoveAll();
-    throw;
   }
   buffer.reset();
   if (window.StopRequested) {

@@ -10,6 +10,7 @@
 #include "dubbing/kap_capsule_deleter.h"
 #include "dubbing/messages.h"
 #include "kapbinding/kap_library.h"
+#include "platform/scope_guard.h"
 #include "ui/text/sjis_literals.h"
 
 namespace capsdub {
@@ -91,29 +92,27 @@ void MainController::LoadCatalogue() {
   BusyScope busy(busy_);
   loading_ = true;
   Guarded([&] {
-    try {
-      window_.SetStatus(kLoadingText, kColourWindowText);
-      window_.StopRequested = false;
-      window_.EnableFolderButtons(false);
-      capsdub::LoadCatalogue(window_.catalogue(), window_);
-      window_.CatalogueChanged();
-      window_.ClearStatusText();
-      loading_ = false;
-      window_.NumberDuplicates = false;
-      if (!arguments_.empty()) {
-        RunCommandLine(window_, kap_.Deleter(), arguments_);
-        window_.CatalogueChanged();
-      }
-    } catch (...) {
+    const ScopeGuard buttons_again([&] {
+      window_.NumberDuplicates = true;
+      window_.EnableFolderButtons(true);
+    });
+    const ScopeFailGuard show_partial([&] {
       loading_ = false;
       // The rows read before the error are in the catalogue: the grid shows them.
       window_.CatalogueChanged();
-      window_.NumberDuplicates = true;
-      window_.EnableFolderButtons(true);
-      throw;
+    });
+    window_.SetStatus(kLoadingText, kColourWindowText);
+    window_.StopRequested = false;
+    window_.EnableFolderButtons(false);
+    capsdub::LoadCatalogue(window_.catalogue(), window_);
+    window_.CatalogueChanged();
+    window_.ClearStatusText();
+    loading_ = false;
+    window_.NumberDuplicates = false;
+    if (!arguments_.empty()) {
+      RunCommandLine(window_, kap_.Deleter(), arguments_);
+      window_.CatalogueChanged();
     }
-    window_.NumberDuplicates = true;
-    window_.EnableFolderButtons(true);
   });
 }
 
@@ -123,32 +122,23 @@ void MainController::ActionRefreshExecute() {
   BusyScope busy(busy_);
   loading_ = true;
   Guarded([&] {
-    try {
-      window_.StopRequested = false;
-      window_.EnableFolderButtons(false);
-      capsdub::LoadCatalogue(window_.catalogue(), window_);
-      SortCatalogue(window_.catalogue(), std::nullopt);
-    } catch (...) {
+    // After an error too, the grid shows the rows read before it.
+    const ScopeGuard loaded([&] {
       loading_ = false;
       window_.CatalogueChanged();
       window_.EnableFolderButtons(true);
-      throw;
-    }
-    loading_ = false;
-    window_.CatalogueChanged();
-    window_.EnableFolderButtons(true);
+    });
+    window_.StopRequested = false;
+    window_.EnableFolderButtons(false);
+    capsdub::LoadCatalogue(window_.catalogue(), window_);
+    SortCatalogue(window_.catalogue(), std::nullopt);
   });
 }
 
 void MainController::TitleClick(const std::string& field) {
   Guarded([&] {
-    try {
-      SortCatalogue(window_.catalogue(), field);
-    } catch (...) {
-      window_.CatalogueChanged();
-      throw;
-    }
-    window_.CatalogueChanged();
+    const ScopeGuard shown([&] { window_.CatalogueChanged(); });
+    SortCatalogue(window_.catalogue(), field);
   });
 }
 

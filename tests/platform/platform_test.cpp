@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <thread>
 
 #include "platform/codepage.h"
@@ -13,6 +14,7 @@
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/posix_paths.h"
+#include "platform/scope_guard.h"
 
 namespace capsdub::platform {
 namespace {
@@ -59,6 +61,25 @@ TEST(Codepage, RoundTripsAndReportsLoss) {
   bool lossy = false;
   SjisToUtf8("a\x81", &lossy);
   EXPECT_TRUE(lossy);
+}
+
+// ScopeGuard undoes on every exit, ScopeFailGuard only on an exception; an undo that throws
+// while an exception is on its way does not replace it.
+TEST(ScopeGuards, UndoOnTheirExits) {
+  std::string undone;
+  auto run = [&](bool fail) {
+    const ScopeGuard always([&] { undone += 'a'; });
+    const ScopeFailGuard on_error([&] {
+      undone += 'f';
+      throw std::logic_error("undo");
+    });
+    if (fail) throw std::runtime_error("step");
+  };
+  run(false);
+  EXPECT_EQ(undone, "a");
+  undone.clear();
+  EXPECT_THROW(run(true), std::runtime_error);
+  EXPECT_EQ(undone, "fa");
 }
 
 TEST(DateTime, EncodesAndDecodes) {
