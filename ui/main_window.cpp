@@ -2,7 +2,6 @@
 #include "ui/main_window.h"
 
 #include <shlobj.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
@@ -32,7 +31,6 @@ constexpr wchar_t kChosenFolderRefused[] =
     L"選択したフォルダーにシフトJISで表せない文字があります。別のフォルダーを選択してください。";
 constexpr UINT kActivateMessage = WM_APP + 1;
 constexpr UINT_PTR kTimer1 = 1;
-constexpr UINT_PTR kSplitterSubclass = 2;
 constexpr UINT_PTR kMemoSubclass = 3;
 
 // Design size of the client area; controls keep their distances to its right edge.
@@ -150,34 +148,6 @@ LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
   return DefSubclassProc(hwnd, message, w, l);
 }
 
-LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
-                              DWORD_PTR data) {
-  auto* drag = reinterpret_cast<std::function<void(UINT, int)>*>(data);
-  switch (message) {
-    case WM_SETCURSOR:
-      SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
-      return TRUE;
-    case WM_LBUTTONDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP: {
-      POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-      ClientToScreen(hwnd, &p);
-      try {
-        (*drag)(message, p.y);
-      } catch (...) {
-        win32::ReportCurrentException();
-      }
-      return 0;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, &SplitterProc, kSplitterSubclass);
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(hwnd, message, w, l);
-}
-
 }  // namespace
 
 TForm1::TForm1()
@@ -186,7 +156,8 @@ TForm1::TForm1()
                                      [this](const std::string& field) {
                                        if (events_ != nullptr)
                                          Run([&] { events_->TitleClick(field); });
-                                     }}) {}
+                                     }}),
+      splitter_([this](int dy) { SplitterDrag(dy); }) {}
 
 TForm1::~TForm1() {
   destroying_ = true;
@@ -246,23 +217,7 @@ void TForm1::CreateControls(const MainWindowResources& resources) {
   }
 
   grid_.Create(hwnd_, kRxDBGrid1, font);
-  splitter_ = win32::WindowRef(MakeChild(hwnd_, 0, L"STATIC", L"", SS_NOTIFY, 0, 0, 10,
-                                         kSplitterHeight, kSplitter1, nullptr));
-  splitter_drag_ = [this](UINT message, int screen_y) {
-    if (message == WM_LBUTTONDOWN) {
-      SetCapture(splitter_.hwnd());
-      splitter_drag_y_ = screen_y;
-    } else if (splitter_drag_y_ >= 0) {
-      SplitterDrag(screen_y - splitter_drag_y_);
-      splitter_drag_y_ = screen_y;
-      if (message == WM_LBUTTONUP) {
-        ReleaseCapture();
-        splitter_drag_y_ = -1;
-      }
-    }
-  };
-  SetWindowSubclass(splitter_.hwnd(), &SplitterProc, kSplitterSubclass,
-                    reinterpret_cast<DWORD_PTR>(&splitter_drag_));
+  splitter_.Create(hwnd_, kSplitter1, kSplitterHeight);
   memo_ = win32::WindowRef(
       MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"",
                 WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 10, 89,

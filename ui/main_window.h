@@ -19,6 +19,7 @@
 #include "ui/main_window_port.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/handles.h"
+#include "ui/win32/splitter.h"
 #include "ui/win32/window.h"
 
 namespace capsdub::ui {
@@ -191,12 +192,11 @@ class TForm1 : public win32::Window, public MainWindowPort {
   win32::ImageList images_;         // the toolbar's
   win32::ImageList images_folder_;  // the folder buttons'
   win32::Icon folder_icon_;
-  std::function<void(UINT, int)> splitter_drag_;  // mouse message, screen y
   win32::ToolBar toolbar_;
   win32::StatusBar status_bar_;
   win32::ProgressBar progress_;
   win32::WindowRef memo_;
-  win32::WindowRef splitter_;
+  win32::HorizontalSplitter splitter_;
   win32::ToolTip tooltip_;
   int memo_height_ = 89;
   std::string status_text_;
@@ -211,7 +211,6 @@ class TForm1 : public win32::Window, public MainWindowPort {
   bool destroying_ = false;
   int running_ = 0;  // event handlers on the stack
   bool activate_posted_ = false;
-  int splitter_drag_y_ = -1;  // screen y of the splitter press, -1 when not dragging
 };
 
 }  // namespace capsdub::ui
