@@ -43,6 +43,40 @@ constexpr int kStatusHeight = 22;
 constexpr int kMinimumWidth = 570;
 constexpr int kMinimumHeight = 230;
 
+// Where the settings panel's controls sit at the design size. Those on the right keep their
+// distance to the window's right edge; the two folder boxes take up what the width gives.
+enum class Follows { kNothing, kRightEdge, kWidth };
+struct PanelPlace {
+  int id;
+  int x, y, width, height;
+  Follows follows;
+};
+constexpr PanelPlace kPanel[] = {
+    {kLabel1, 8, 16, 118, 14, Follows::kNothing},
+    {kPathReelKeeper, 128, 8, 288, 20, Follows::kWidth},
+    {kButtonFolder, 427, 6, 25, 25, Follows::kRightEdge},
+    {kButtonSaveFolder, 427, 36, 25, 25, Follows::kRightEdge},
+    {kExportTo, 479, 8, 153, 49, Follows::kRightEdge},
+    {kExportTo0, 487, 22, 140, 15, Follows::kRightEdge},
+    {kExportTo1, 487, 38, 140, 15, Follows::kRightEdge},
+    {kLabel2, 8, 48, 118, 14, Follows::kNothing},
+    {kPathMPEGSave, 128, 40, 288, 220, Follows::kWidth},
+    {kCheckDelete, 488, 60, 97, 17, Follows::kRightEdge},
+};
+
+// A panel control's place when the client area is `dx` wider than the design.
+PanelPlace PlaceAt(const PanelPlace& place, int dx) {
+  PanelPlace moved = place;
+  if (place.follows == Follows::kRightEdge) moved.x += dx;
+  if (place.follows == Follows::kWidth) moved.width = std::max(20, place.width + dx);
+  return moved;
+}
+
+const PanelPlace& PanelPlaceOf(int id) {
+  return *std::find_if(std::begin(kPanel), std::end(kPanel),
+                       [id](const PanelPlace& place) { return place.id == id; });
+}
+
 struct ActionDef {
   int id;
   const wchar_t* caption;
@@ -185,27 +219,29 @@ bool TForm1::CreateMainWindow(const MainWindowResources& resources) {
 
 void TForm1::CreateControls(const MainWindowResources& resources) {
   HFONT font = font_.get();
-  MakeChild(hwnd_, 0, L"STATIC", L"ReelKeeperフォルダー", 0, 8, 16, 118, 14, kLabel1, font);
-  HWND host = MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"D:\\Reel Keeper\\",
-                        WS_TABSTOP | ES_AUTOHSCROLL, 128, 8, 288, 20, kPathReelKeeper, font);
-  HWND folder = MakeChild(hwnd_, 0, L"BUTTON", L"", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, 427, 6,
-                          25, 25, kButtonFolder, font);
-  HWND save_folder = MakeChild(hwnd_, 0, L"BUTTON", L"", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, 427,
-                               36, 25, 25, kButtonSaveFolder, font);
-  MakeChild(hwnd_, 0, L"BUTTON", L"ダビング形式", BS_GROUPBOX, 479, 8, 153, 49, kExportTo, font);
-  HWND item0 =
-      MakeChild(hwnd_, 0, L"BUTTON", L"MPEGファイル形式",
-                WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 487, 22, 140, 15, kExportTo0, font);
-  HWND item1 = MakeChild(hwnd_, 0, L"BUTTON", L"外部キャビネット形式", BS_AUTORADIOBUTTON, 487, 38,
-                         140, 15, kExportTo1, font);
+  // A panel control at its design place, which LayoutControls moves as the window's width
+  // changes.
+  auto panel_child = [&](DWORD ex_style, const wchar_t* cls, const wchar_t* text, DWORD style,
+                         int id) {
+    const PanelPlace& p = PanelPlaceOf(id);
+    return MakeChild(hwnd_, ex_style, cls, text, style, p.x, p.y, p.width, p.height, id, font);
+  };
+  panel_child(0, L"STATIC", L"ReelKeeperフォルダー", 0, kLabel1);
+  HWND host = panel_child(WS_EX_CLIENTEDGE, L"EDIT", L"D:\\Reel Keeper\\",
+                          WS_TABSTOP | ES_AUTOHSCROLL, kPathReelKeeper);
+  HWND folder = panel_child(0, L"BUTTON", L"", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, kButtonFolder);
+  HWND save_folder =
+      panel_child(0, L"BUTTON", L"", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, kButtonSaveFolder);
+  panel_child(0, L"BUTTON", L"ダビング形式", BS_GROUPBOX, kExportTo);
+  HWND item0 = panel_child(0, L"BUTTON", L"MPEGファイル形式",
+                           WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, kExportTo0);
+  HWND item1 = panel_child(0, L"BUTTON", L"外部キャビネット形式", BS_AUTORADIOBUTTON, kExportTo1);
   win32::Button(item0).SetChecked(true);
-  MakeChild(hwnd_, 0, L"STATIC", L"保存フォルダー", WS_GROUP, 8, 48, 118, 14, kLabel2, font);
-  HWND save = MakeChild(hwnd_, 0, L"COMBOBOX", L"",
-                        WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 128, 40, 288, 220,
-                        kPathMPEGSave, font);
+  panel_child(0, L"STATIC", L"保存フォルダー", WS_GROUP, kLabel2);
+  HWND save = panel_child(0, L"COMBOBOX", L"",
+                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, kPathMPEGSave);
   win32::ComboBox(save).SetItemHeight(0, 12);
-  HWND check = MakeChild(hwnd_, 0, L"BUTTON", L"削除する", WS_TABSTOP | BS_AUTOCHECKBOX, 488, 60,
-                         97, 17, kCheckDelete, font);
+  HWND check = panel_child(0, L"BUTTON", L"削除する", WS_TABSTOP | BS_AUTOCHECKBOX, kCheckDelete);
   EnableWindow(check, FALSE);
 
   if (resources.folder != nullptr) {
@@ -286,14 +322,11 @@ void TForm1::LayoutControls() {
   auto place = [&](int id, int x, int y, int w, int h) {
     if (HWND c = Control(id)) MoveWindow(c, x, y, w, h, TRUE);
   };
-  place(kPathReelKeeper, 128, 8, std::max(20, 288 + dx), 20);
-  place(kButtonFolder, 427 + dx, 6, 25, 25);
-  place(kPathMPEGSave, 128, 40, std::max(20, 288 + dx), 220);
-  place(kButtonSaveFolder, 427 + dx, 36, 25, 25);
-  place(kExportTo, 479 + dx, 8, 153, 49);
-  place(kExportTo0, 487 + dx, 22, 140, 15);
-  place(kExportTo1, 487 + dx, 38, 140, 15);
-  place(kCheckDelete, 488 + dx, 60, 97, 17);
+  for (const PanelPlace& panel : kPanel) {
+    if (panel.follows == Follows::kNothing) continue;
+    const PanelPlace p = PlaceAt(panel, dx);
+    place(p.id, p.x, p.y, p.width, p.height);
+  }
 
   int bottom = height;
   bottom -= kStatusHeight;
