@@ -268,6 +268,36 @@ TEST_F(MainWindowTest, IdleStateSwitchesTheJobControls) {
   EXPECT_FALSE(IsWindowEnabled(form_->Control(ui::kCheckDelete)));
 }
 
+// A wider window moves the panel's right-hand controls and widens the folder boxes; dragging
+// the splitter up makes the memo taller.
+TEST_F(MainWindowTest, PanelFollowsTheWidthAndTheSplitterSizesTheMemo) {
+  Start();
+  auto rect_of = [&](int id) {
+    RECT r{};
+    GetWindowRect(form_->Control(id), &r);
+    MapWindowPoints(nullptr, form_->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT button = rect_of(ui::kButtonFolder);
+  const RECT box = rect_of(ui::kPathReelKeeper);
+  const RECT window = form_->WindowRect();
+  MoveWindow(form_->hwnd(), window.left, window.top, window.right - window.left + 100,
+             window.bottom - window.top, TRUE);
+  EXPECT_EQ(rect_of(ui::kButtonFolder).left, button.left + 100);
+  EXPECT_EQ(rect_of(ui::kPathReelKeeper).right, box.right + 100);
+  EXPECT_EQ(rect_of(ui::kPathReelKeeper).left, box.left);
+
+  HWND splitter = form_->Control(ui::kSplitter1);
+  const int memo = rect_of(ui::kDBMemo1).bottom - rect_of(ui::kDBMemo1).top;
+  SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 1));
+  SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, -19));
+  // The splitter moved up with the pointer: 10 pixels higher is -9 in its client area now.
+  SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(5, -9));
+  EXPECT_EQ(rect_of(ui::kDBMemo1).bottom - rect_of(ui::kDBMemo1).top, memo + 30);
+  EXPECT_EQ(form_->CurrentState().DBMemo1_Height, memo + 30);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(MainWindowTest, EscapeInTheMemoLeavesTheWindowOpen) {
   Start();
   HWND memo = form_->Control(ui::kDBMemo1);
