@@ -29,11 +29,39 @@ constexpr std::size_t kMemoTextOffset = 4101;
 constexpr std::size_t kMemoTextSize = 2096;
 constexpr std::size_t kCabinetLineLength = 305;
 
+// Where a field sits in a fixed-width record: its first byte and its length in bytes.
+struct FieldAt {
+  std::size_t offset;
+  std::size_t length;
+};
+
+// The fields of a tape database record that the catalogue reads.
+constexpr FieldAt kRecordNumber{0, 4};  // the capsule number, "0000" in an unused record
+constexpr FieldAt kRecordCabinet{75, 3};
+constexpr FieldAt kRecordDate{90, 8};
+constexpr FieldAt kRecordTime{98, 6};
+constexpr FieldAt kRecordSize{144, 11};  // in bytes
+constexpr FieldAt kRecordChannel{188, 256};
+constexpr FieldAt kRecordStatus{452, 1};  // one digit
+constexpr FieldAt kRecordTitle{491, 256};
+// The fields of a cabinet database line.
+constexpr FieldAt kCabinetNumber{0, 3};
+constexpr FieldAt kCabinetName{48, 255};
+
+// What a field that does not parse stands for. A cabinet number names no cabinet (the row is
+// listed without one, and a cabinet line without a number is skipped); a size is zero (the row
+// is then left out of the list unless its status is 9); a status is 0.
+constexpr int kNoCabinet = 0;
+constexpr double kUnreadableSize = 0;
+constexpr int kUnreadableStatus = 0;
+// A memo length that does not parse, or holds a NUL byte, takes the whole text area.
+constexpr int kWholeMemoText = static_cast<int>(kMemoTextSize);
+
 // Field of a record, cut at its position (positions past the end give less or nothing), with
 // every NUL byte as a blank. Only the fields read are cut out, so only their bytes are looked at.
-std::string Field(std::string_view record, std::size_t offset, std::size_t length) {
-  if (offset >= record.size()) return {};
-  std::string field(record.substr(offset, length));
+std::string Field(std::string_view record, FieldAt at) {
+  if (at.offset >= record.size()) return {};
+  std::string field(record.substr(at.offset, at.length));
   std::replace(field.begin(), field.end(), '\0', ' ');
   return field;
 }
@@ -102,15 +130,16 @@ void ReadWholeFile(platform::File& file, FileBytes& data) {
 
 RecordingRow ParseTapeRecord(std::string_view record, const std::string& host) {
   RecordingRow row;
-  row.FileName = Field(record, 0, 4);
-  row.TapeLibID = ParseIntegerText(Field(record, 75, 3)).value_or(0);
-  const DateTime date = ParseDateText(Field(record, 90, 8));
-  row.StartDateTime = DateTime{date.days + ParseTimeText(Field(record, 98, 6))};
-  row.Size = ParseNumberText(Field(record, 144, 11), 0);
-  row.Channel = Truncated(TrimSpaces(Field(record, 188, 256)), kChannelWidth);
-  const std::string status = Field(record, 452, 1);
-  row.Status = !status.empty() && status[0] >= '0' && status[0] <= '9' ? status[0] - '0' : 0;
-  std::string title = TrimSpaces(Field(record, 491, 256));
+  row.FileName = Field(record, kRecordNumber);
+  row.TapeLibID = ParseIntegerText(Field(record, kRecordCabinet)).value_or(kNoCabinet);
+  const DateTime date = ParseDateText(Field(record, kRecordDate));
+  row.StartDateTime = DateTime{date.days + ParseTimeText(Field(record, kRecordTime))};
+  row.Size = ParseNumberText(Field(record, kRecordSize), kUnreadableSize);
+  row.Channel = Truncated(TrimSpaces(Field(record, kRecordChannel)), kChannelWidth);
+  const std::string status = Field(record, kRecordStatus);
+  row.Status =
+      !status.empty() && status[0] >= '0' && status[0] <= '9' ? status[0] - '0' : kUnreadableStatus;
+  std::string title = TrimSpaces(Field(record, kRecordTitle));
   std::erase(title, '\n');
   row.Title = Truncated(std::move(title), kTitleWidth);
   row.Memo = Truncated(ReadCapsuleMemo(CapsuleExtensionPath(host, row.FileName)), kMemoWidth);
@@ -248,8 +277,8 @@ void ReadTapeDatabase(Catalogue& catalogue, WindowPort& window) {
     const std::string_view record(data.bytes.get() + index * kTapeRecordSize, kTapeRecordSize);
     if (index == 3) {
       catalogue.TapeHeaderTail =
-          Field(record, kTapeHeaderTailOffset, kTapeRecordSize - kTapeHeaderTailOffset);
-    } else if (index >= 4 && Field(record, 0, 4) != "0000") {
+          Field(record, {kTapeHeaderTailOffset, kTapeRecordSize - kTapeHeaderTailOffset});
+    } else if (index >= 4 && Field(record, kRecordNumber) != "0000") {
       catalogue.Table2.Append(ParseTapeRecord(record, catalogue.PathReelKeeper));
     }
   }
@@ -274,10 +303,13 @@ void ReadCabinetDatabase(Catalogue& catalogue, WindowPort& window) {
     const auto line = lines.Next();
     if (!line) break;
     if (line->size() != kCabinetLineLength) continue;
-    const int id = ParseIntegerText(TrimControls(line->substr(0, 3))).value_or(0);
-    if (id == 0) continue;
+    const int id =
+        ParseIntegerText(TrimControls(line->substr(kCabinetNumber.offset, kCabinetNumber.length)))
+            .value_or(kNoCabinet);
+    if (id == kNoCabinet) continue;
     catalogue.Table3.Append(
-        {id, Truncated(TrimControls(line->substr(48, 255)), kTapeLibNameWidth)});
+        {id, Truncated(TrimControls(line->substr(kCabinetName.offset, kCabinetName.length)),
+                       kTapeLibNameWidth)});
   }
 }
 
@@ -308,10 +340,9 @@ std::string ReadCapsuleMemo(std::string_view path) {
       got += n;
     }
     const std::string_view length_text(block.data() + kMemoLengthOffset, 4);
-    const long length =
-        length_text.find('\0') == std::string_view::npos
-            ? ParseIntegerText(length_text).value_or(static_cast<int>(kMemoLengthOffset))
-            : static_cast<long>(kMemoLengthOffset);
+    const long length = length_text.find('\0') == std::string_view::npos
+                            ? ParseIntegerText(length_text).value_or(kWholeMemoText)
+                            : kWholeMemoText;
     if (length <= 0) return {};
     std::string memo(block.data() + kMemoTextOffset,
                      std::min(static_cast<std::size_t>(length), kMemoTextSize));
