@@ -8,22 +8,22 @@
 
 namespace capsdub {
 
-// Calls `undo` when the guard goes out of scope:
-//   window.SetIdleState(false);
-//   const ScopeGuard idle_again([&] { window.SetIdleState(true); });
-// Guards declared one after the other undo in reverse order. An undo that throws on a normal
-// exit passes its exception on; one that throws while another exception is on its way is
-// dropped, so that the first error is the one reported.
-template <typename Undo>
-class ScopeGuard {
+namespace scope_guard_detail {
+
+// Calls `undo` when the scope ends: on every exit, or with `kOnlyOnException` only when an
+// exception ends it. An undo that throws on a normal exit passes its exception on; one that
+// throws while another exception is on its way is dropped, so that the first error is the one
+// reported.
+template <typename Undo, bool kOnlyOnException>
+class ScopeExit {
  public:
-  explicit ScopeGuard(Undo undo)
+  explicit ScopeExit(Undo undo)
       : undo_(std::move(undo)), exceptions_on_entry_(std::uncaught_exceptions()) {}
-  ScopeGuard(const ScopeGuard&) = delete;
-  ScopeGuard& operator=(const ScopeGuard&) = delete;
-  ~ScopeGuard() noexcept(false) {
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+  ~ScopeExit() noexcept(false) {
     if (std::uncaught_exceptions() == exceptions_on_entry_) {
-      undo_();
+      if (!kOnlyOnException) undo_();
       return;
     }
     try {
@@ -37,27 +37,26 @@ class ScopeGuard {
   int exceptions_on_entry_;  // exceptions in flight when the guard was made
 };
 
-// Calls `undo` only when the scope is left by an exception, not on a normal exit:
-//   const ScopeFailGuard remove_partial([&] { created.RemoveAll(); });
-// An undo that throws is dropped, so that the first error is the one reported.
-template <typename Undo>
-class ScopeFailGuard {
- public:
-  explicit ScopeFailGuard(Undo undo)
-      : undo_(std::move(undo)), exceptions_on_entry_(std::uncaught_exceptions()) {}
-  ScopeFailGuard(const ScopeFailGuard&) = delete;
-  ScopeFailGuard& operator=(const ScopeFailGuard&) = delete;
-  ~ScopeFailGuard() {
-    if (std::uncaught_exceptions() == exceptions_on_entry_) return;
-    try {
-      undo_();
-    } catch (...) {
-    }
-  }
+}  // namespace scope_guard_detail
 
- private:
-  Undo undo_;
-  int exceptions_on_entry_;  // exceptions in flight when the guard was made
+// Undoes a step however the scope ends:
+//   window.SetIdleState(false);
+//   const ScopeGuard idle_again([&] { window.SetIdleState(true); });
+// Guards declared one after the other undo in reverse order.
+template <typename Undo>
+class ScopeGuard : public scope_guard_detail::ScopeExit<Undo, false> {
+  using scope_guard_detail::ScopeExit<Undo, false>::ScopeExit;
 };
+template <typename Undo>
+ScopeGuard(Undo) -> ScopeGuard<Undo>;
+
+// Undoes a step only when an exception ends the scope:
+//   const ScopeFailGuard remove_partial([&] { created.RemoveAll(); });
+template <typename Undo>
+class ScopeFailGuard : public scope_guard_detail::ScopeExit<Undo, true> {
+  using scope_guard_detail::ScopeExit<Undo, true>::ScopeExit;
+};
+template <typename Undo>
+ScopeFailGuard(Undo) -> ScopeFailGuard<Undo>;
 
 }  // namespace capsdub
