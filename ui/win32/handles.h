@@ -45,52 +45,26 @@ struct KernelHandleTraits {
 };
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 
+// Handles for which NULL alone means none, closed by the system function `close`.
+template <typename H, auto close>
+struct NullHandleTraits {
+  static H None() { return nullptr; }
+  static bool IsValid(H h) { return h != nullptr; }
+  static void Close(H h) { close(h); }
+};
+
 template <typename G>
-struct GdiObjectTraits {
-  static G None() { return nullptr; }
-  static bool IsValid(G h) { return h != nullptr; }
-  static void Close(G h) { DeleteObject(h); }
-};
-using Font = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
-using Brush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
-using Pen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
-using Bitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
-
-struct IconTraits {
-  static HICON None() { return nullptr; }
-  static bool IsValid(HICON h) { return h != nullptr; }
-  static void Close(HICON h) { DestroyIcon(h); }
-};
-using Icon = UniqueHandle<HICON, IconTraits>;
-
-struct ImageListTraits {
-  static HIMAGELIST None() { return nullptr; }
-  static bool IsValid(HIMAGELIST h) { return h != nullptr; }
-  static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
-};
-using ImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
-
-struct ModuleTraits {
-  static HMODULE None() { return nullptr; }
-  static bool IsValid(HMODULE h) { return h != nullptr; }
-  static void Close(HMODULE h) { FreeLibrary(h); }
-};
-using Module = UniqueHandle<HMODULE, ModuleTraits>;
-
-struct RegistryKeyTraits {
-  static HKEY None() { return nullptr; }
-  static bool IsValid(HKEY h) { return h != nullptr; }
-  static void Close(HKEY h) { RegCloseKey(h); }
-};
-using RegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
-
+using GdiObject = UniqueHandle<G, NullHandleTraits<G, &DeleteObject>>;
+using Font = GdiObject<HFONT>;
+using Brush = GdiObject<HBRUSH>;
+using Pen = GdiObject<HPEN>;
+using Bitmap = GdiObject<HBITMAP>;
+using Icon = UniqueHandle<HICON, NullHandleTraits<HICON, &DestroyIcon>>;
+using ImageList = UniqueHandle<HIMAGELIST, NullHandleTraits<HIMAGELIST, &ImageList_Destroy>>;
+using Module = UniqueHandle<HMODULE, NullHandleTraits<HMODULE, &FreeLibrary>>;
+using RegistryKey = UniqueHandle<HKEY, NullHandleTraits<HKEY, &RegCloseKey>>;
 // A memory device context made by CreateCompatibleDC.
-struct MemoryDcTraits {
-  static HDC None() { return nullptr; }
-  static bool IsValid(HDC h) { return h != nullptr; }
-  static void Close(HDC h) { DeleteDC(h); }
-};
-using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using MemoryDc = UniqueHandle<HDC, NullHandleTraits<HDC, &DeleteDC>>;
 
 // The device context of a window, from GetDC, released to that window.
 class WindowDc {
