@@ -28,6 +28,18 @@ bool IsDialogMessageOfAny(MSG& msg) {
   return false;
 }
 
+// Whether a message handler handled its message. No exception may cross into the system: one
+// that leaves the handler is reported and the message counts as not handled.
+template <typename Handler>
+bool HandledOrReported(Handler&& handler) noexcept {
+  try {
+    return handler();
+  } catch (...) {
+    ReportCurrentException();
+    return false;
+  }
+}
+
 void Dispatch(MSG& msg) {
   if (IsDialogMessageOfAny(msg)) return;
   TranslateMessage(&msg);
@@ -122,13 +134,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) 
   auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(hwnd, message, w, l);
   LRESULT result = 0;
-  bool handled = false;
-  try {
-    handled = self->OnMessage(message, w, l, result);
-  } catch (...) {
-    ReportCurrentException();
-    handled = false;
-  }
+  const bool handled = HandledOrReported([&] { return self->OnMessage(message, w, l, result); });
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
@@ -186,12 +192,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) 
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (self == nullptr) return FALSE;
   LRESULT result = 0;
-  bool handled = false;
-  try {
-    handled = self->OnMessage(message, w, l, result);
-  } catch (...) {
-    ReportCurrentException();
-  }
+  const bool handled = HandledOrReported([&] { return self->OnMessage(message, w, l, result); });
   if (message == WM_NCDESTROY) {
     RemoveModelessDialog(hwnd);
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
