@@ -55,6 +55,7 @@ using Font = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
 using Brush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using Pen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
 using Bitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
+using Region = UniqueHandle<HRGN, GdiObjectTraits<HRGN>>;
 
 struct IconTraits {
   static HICON None() { return nullptr; }
