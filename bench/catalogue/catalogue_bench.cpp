@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,9 @@ std::uint64_t PeakMemoryKb() {
       "Loads the catalogue of the host N times (default 5) and prints one line:\n"
       "rows=R records=T first_ms=F best_ms=B median_ms=M base_kb=K peak_kb=P\n"
       "and with --phases 1, from one more load, phase by phase:\n"
-      "media_ms=.. tape_ms=.. cabinet_ms=.. scan_ms=..\n",
+      "media_ms=.. tape_ms=.. cabinet_ms=.. scan_ms=..\n"
+      "then the time of a row look-up by identity and of its display position:\n"
+      "find_ns=.. index_ns=..\n",
       stderr);
   std::exit(2);
 }
@@ -91,9 +94,10 @@ int main(int argc, char** argv) {
   std::size_t rows = 0;
   std::size_t records = 0;
   BenchWindow window;
+  capsdub::Catalogue catalogue;
   for (int r = 0; r < repeat; ++r) {
     // A fresh catalogue each time, as the program's first load sees it.
-    capsdub::Catalogue catalogue;
+    catalogue = capsdub::Catalogue();
     catalogue.PathReelKeeper = host;
     const auto start = std::chrono::steady_clock::now();
     capsdub::LoadCatalogue(catalogue, window);
@@ -102,10 +106,33 @@ int main(int argc, char** argv) {
     rows = catalogue.Table1.size();
     records = catalogue.Table2.rows().size();
   }
+  // Look-ups of rows picked at random in the loaded (sorted) catalogue, as the grid and the
+  // selection line make them: a row by its identity, and the display position of an identity.
+  // 1,000 rows, each looked up 20 times: the rows touched are as many at every size, so that
+  // the time shows what a look-up does, not how much of a larger table misses the caches.
+  const auto& loaded = catalogue.Table1.rows();
+  std::vector<capsdub::RowId> sample;
+  std::mt19937 random(1);
+  for (int i = 0; i < 1000 && !loaded.empty(); ++i)
+    sample.push_back(loaded[random() % loaded.size()].id);
+  std::vector<capsdub::RowId> picked;
+  for (int pass = 0; pass < 20; ++pass) picked.insert(picked.end(), sample.begin(), sample.end());
+  double find_ns = 0, index_ns = 0, checksum = 0;
+  if (!picked.empty()) {
+    auto start = std::chrono::steady_clock::now();
+    for (capsdub::RowId id : picked) checksum += catalogue.Table1.FindById(id)->FileSize;
+    auto end = std::chrono::steady_clock::now();
+    find_ns = std::chrono::duration<double, std::nano>(end - start).count() / picked.size();
+    start = std::chrono::steady_clock::now();
+    for (capsdub::RowId id : picked)
+      checksum += static_cast<double>(catalogue.Table1.IndexOf(id).value_or(0));
+    end = std::chrono::steady_clock::now();
+    index_ns = std::chrono::duration<double, std::nano>(end - start).count() / picked.size();
+  }
   // With --phases, one more load, phase by phase, to show where the time goes.
   double phases[4] = {};
   if (with_phases) {
-    capsdub::Catalogue catalogue;
+    catalogue = capsdub::Catalogue();
     catalogue.PathReelKeeper = host;
     auto timed = [&](double& ms, auto&& step) {
       const auto start = std::chrono::steady_clock::now();
@@ -122,9 +149,11 @@ int main(int argc, char** argv) {
   std::sort(times.begin(), times.end());
   std::printf(
       "rows=%zu records=%zu first_ms=%.1f best_ms=%.1f median_ms=%.1f base_kb=%llu "
-      "peak_kb=%llu media_ms=%.1f tape_ms=%.1f cabinet_ms=%.1f scan_ms=%.1f\n",
+      "peak_kb=%llu media_ms=%.1f tape_ms=%.1f cabinet_ms=%.1f scan_ms=%.1f find_ns=%.1f "
+      "index_ns=%.1f\n",
       rows, records, first, times.front(), times[times.size() / 2],
       static_cast<unsigned long long>(base_kb), static_cast<unsigned long long>(PeakMemoryKb()),
-      phases[0], phases[1], phases[2], phases[3]);
+      phases[0], phases[1], phases[2], phases[3], find_ns, index_ns);
+  if (checksum < 0) std::puts("");  // keeps the look-ups from being optimised away
   return window.errors == 0 ? 0 : 1;
 }

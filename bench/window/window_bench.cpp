@@ -334,8 +334,17 @@ double Line(const char* what, const std::vector<double>& ms, const char* baselin
   return ratio;
 }
 
-// "goal <= limit: met" or "NOT met", for a note.
-std::string Goal(double ratio, double limit) {
+// The goals met or not, printed at the end for run_window_bench.sh's summary.
+struct GoalResult {
+  std::string name;
+  double ratio;
+  double limit;
+};
+std::vector<GoalResult> g_goals;
+
+// Records a goal; "goal <= limit: met" or "NOT met", for a note.
+std::string Goal(const std::string& name, double ratio, double limit) {
+  g_goals.push_back({name, ratio, limit});
   char text[48];
   std::snprintf(text, sizeof text, "goal <= %.1f: %s", limit, ratio <= limit ? "met" : "NOT met");
   return text;
@@ -623,15 +632,19 @@ int RunTimings(const std::string& host, int repeat, int load_repeat) {
     Line(input.name, input.ms, "repaint of the list view", repaint_ms, note);
   }
   std::snprintf(note, sizeof note, "%s; selection line left stale in %d of %d",
-                Goal(Median(collapse_ms) / Median(plain_ms), 1.5).c_str(), stale_status, repeat);
+                Goal("plain click with every row selected / plain click",
+                     Median(collapse_ms) / Median(plain_ms), 1.5)
+                    .c_str(),
+                stale_status, repeat);
   Line("plain click, all rows selected", collapse_ms, "plain click, last row", plain_ms, note);
   double ratio = Median(shift_ms) / Median(plain_ms);
-  std::snprintf(note, sizeof note, "%s; %d rows drawn in %d WM_PAINT", Goal(ratio, 2).c_str(),
-                shift_prepaints, shift_paints);
+  std::snprintf(note, sizeof note, "%s; %d rows drawn in %d WM_PAINT",
+                Goal("Shift-click over every row / plain click", ratio, 2).c_str(), shift_prepaints,
+                shift_paints);
   Line("Shift-click, first to last row", shift_ms, "plain click, last row", plain_ms, note);
   ratio = Median(shift_end_ms) / Median(plain_ms);
   Line("Shift+End, first to last row", shift_end_ms, "plain click, last row", plain_ms,
-       Goal(ratio, 2));
+       Goal("Shift+End over every row / plain click", ratio, 2));
   std::snprintf(note, sizeof note, "%d turns given to the message loop over %zu rows", yields,
                 rows);
   Line("selection line over all rows", status_ms, "plain click, last row", plain_ms, note);
@@ -641,34 +654,43 @@ int RunTimings(const std::string& host, int repeat, int load_repeat) {
     const double click = Median(title_results[t].click);
     const double sort = Median(title_results[t].sort);
     std::snprintf(note, sizeof note, "%s; besides the sort and one repaint: %.1f ms",
-                  Goal(click / sort, 2).c_str(), click - sort - repaint);
+                  Goal(std::string(titles[t].name) + " / SortCatalogue", click / sort, 2).c_str(),
+                  click - sort - repaint);
     Line(titles[t].name, title_results[t].click, "SortCatalogue, same rows", title_results[t].sort,
          note);
   }
-  ratio = Median(reload_ms) / repaint;
-  Line("grid reload and repaint", reload_ms, "repaint of the list view", repaint_ms,
-       Goal(ratio, 1.5));
+  // The grid's share of 表示更新, which the goal below covers as a whole.
+  Line("grid reload and repaint", reload_ms, "repaint of the list view", repaint_ms);
   ratio = Median(refresh_ms) / Median(bare_repaint_ms);
   Line("refresh (表示更新) to the painted grid", refresh_ms, "bare LoadCatalogue + repaint",
-       bare_repaint_ms, Goal(ratio, 1.5));
+       bare_repaint_ms,
+       Goal("refresh to the painted grid / (bare LoadCatalogue + repaint)", ratio, 1.5));
   Line("refresh (表示更新) to the painted grid", refresh_ms, "LoadCatalogue, pumping + repaint",
        bare_pump_repaint_ms);
 
+  // A Stop not dispatched during the step counts as never taken.
+  const double input_wait =
+      std::max(probe.longest_wait_ms, probe.stop_wait_ms < 0 ? 1e9 : probe.stop_wait_ms);
   std::printf(
       "\ninput during a Shift-click over all %zu rows: the longest of %d messages posted "
-      "every 2 ms waited %.1f ms, a Stop %.1f ms (goal <= 100 ms: %s)\n",
+      "every 2 ms waited %.1f ms, a Stop %.1f ms (wait / 100 ms: %s)\n",
       rows, probe.posted, probe.longest_wait_ms, probe.stop_wait_ms,
-      probe.longest_wait_ms <= 100 && probe.stop_wait_ms >= 0 && probe.stop_wait_ms <= 100
-          ? "met"
-          : "NOT met");
+      Goal("input and Stop during a Shift-click over every row: wait / 100 ms", input_wait / 100, 1)
+          .c_str());
   std::printf(
-      "a plain click posted 1 ms after Shift+End over all rows waited %.1f ms (goal <= "
-      "100 ms: %s); it %s, and the selection line %s\n",
-      click_wait_ms, click_wait_ms <= 100 ? "met" : "NOT met",
+      "a plain click posted 1 ms after Shift+End over all rows waited %.1f ms (wait / 100 ms: "
+      "%s); it %s, and the selection line %s\n",
+      click_wait_ms,
+      Goal("a click during Shift+End over every row: wait / 100 ms", click_wait_ms / 100, 1)
+          .c_str(),
       click_won ? "left its one row selected" : "did NOT leave one row selected",
       click_line_true ? "counts that row" : "is STALE");
-  // The single inputs for run_window_bench.sh, which compares them across host sizes.
+  // For run_window_bench.sh: the single inputs, which it compares across host sizes, the turns
+  // of the selection line and the goals.
   for (const Input& input : inputs) std::printf("#input %s %.3f\n", input.key, Median(input.ms));
+  std::printf("#yields %d %zu\n", yields, rows);
+  for (const GoalResult& goal : g_goals)
+    std::printf("#goal %.3f %.2f %s\n", goal.ratio, goal.limit, goal.name.c_str());
   return 0;
 }
 

@@ -53,6 +53,19 @@ class Header : public WindowRef {
   }
   // The display position of an item.
   int ItemOrder(int index) const;
+  // An item's HDF_ format flags (alignment, sort marker).
+  int Format(int index) const {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Send(HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return item.fmt;
+  }
+  void SetFormat(int index, int format) const {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    item.fmt = format;
+    Send(HDM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  }
   // The item at a client point with HHT_ flags, as HDM_HITTEST answers.
   HDHITTESTINFO HitTest(POINT at) const {
     HDHITTESTINFO hit{};

@@ -59,6 +59,7 @@ using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
 using Bitmap = GdiObject<HBITMAP>;
+using Region = GdiObject<HRGN>;
 using Icon = UniqueHandle<HICON, NullHandleTraits<HICON, &DestroyIcon>>;
 using ImageList = UniqueHandle<HIMAGELIST, NullHandleTraits<HIMAGELIST, &ImageList_Destroy>>;
 using Module = UniqueHandle<HMODULE, NullHandleTraits<HMODULE, &FreeLibrary>>;
