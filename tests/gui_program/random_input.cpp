@@ -5,7 +5,7 @@
 // About and its OK, ダビング with 一時停止, 再開 and 停止 at random moments. Boxes that would
 // wait for a person are answered (none is expected here, so each one is a failure). After every
 // burst of input it checks that the program lives and answers a message within 2 s, that no
-// crash handler started, that the grid lists every row, that a selection line adds up the
+// crash handler started, that the grid lists every capsule once, that a selection line adds up the
 // selected rows against the free space, that ダビング is enabled exactly for a selection above
 // 0 KB, that the controls are either all in the idle state or all in the state of a job that
 // ダビング started, and that a job ends. A failure prints the seed and the event number; the
@@ -37,6 +37,7 @@
 #include "platform/codepage.h"
 #include "platform/locale.h"
 #include "tests/gui_program/program.h"
+#include "tools/samplegen/random.h"
 #include "tools/samplegen/sample_host.h"
 #include "ui/grid/selection_status.h"
 #include "ui/main_window.h"
@@ -64,21 +65,13 @@ struct Options {
   bool verbose = false;
 };
 
-// splitmix64: the same stream from the same seed on every build.
-class Random {
+// The sample data's stream with the draws the tester needs: the same input from the same
+// seed on every build.
+class Random : public samplegen::Random {
  public:
-  explicit Random(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t Next() {
-    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ull);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-    return z ^ (z >> 31);
-  }
+  using samplegen::Random::Random;
   int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
   double Fraction() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
-
- private:
-  std::uint64_t state_;
 };
 
 enum class Kind {
@@ -507,7 +500,7 @@ class Tester {
   void Execute(const Event& e);
   // The checks after a burst; false (with the reason in failure_) when one fails.
   bool Check();
-  bool CheckIdle(const Snapshot& s);
+  bool CheckIdle(const Snapshot& s, const std::vector<std::string>& numbers);
   void AnswerBoxes();
   void EmptySaveFolderWhenIdle(const Snapshot& s);
   void CountAndRemoveOutputs();
@@ -764,12 +757,22 @@ bool Tester::Check() {
     return Fail("the grid lists " + std::to_string(s.rows) + " rows of " +
                 std::to_string(expected_rows_));
   }
+  // Every capsule of the host, each once: the numbers the rows show.
+  std::vector<std::string> numbers;
+  std::set<std::string> seen;
+  for (int i = 0; i < s.rows; ++i) {
+    numbers.push_back(platform::WideToSjis(target_->CellText(i, 0)));
+    if (sizes_.count(numbers.back()) == 0 || !seen.insert(numbers.back()).second) {
+      return Fail("row " + std::to_string(i) + " shows capsule \"" + numbers.back() + "\"" +
+                  (sizes_.count(numbers.back()) == 0 ? ", which the host lacks" : " twice"));
+    }
+  }
   const bool busy = s.enabled.at(ui::kActionSTOP);
   if (!busy) {
     was_busy_ = false;
     dub_pressed_ = false;
     EmptySaveFolderWhenIdle(s);
-    return CheckIdle(s);
+    return CheckIdle(s, numbers);
   }
   // A job: every control in the state of a running job, started by ダビング, ending in time.
   if (!dub_pressed_) return Fail("a job runs that ダビング did not start");
@@ -786,7 +789,7 @@ bool Tester::Check() {
   return true;
 }
 
-bool Tester::CheckIdle(const Snapshot& s) {
+bool Tester::CheckIdle(const Snapshot& s, const std::vector<std::string>& numbers) {
   for (const Control& c : kControls) {
     if (c.idle != kBySelection && s.enabled.at(c.id) != (c.idle == 1))
       return Fail(std::string("with no job running ") + c.name +
@@ -794,12 +797,10 @@ bool Tester::CheckIdle(const Snapshot& s) {
   }
   double total_kb = 0;
   for (int index : s.selected) {
-    const std::string number = platform::WideToSjis(target_->CellText(index, 0));
-    const auto found = sizes_.find(number);
-    if (found == sizes_.end())
-      return Fail("row " + std::to_string(index) + " shows capsule \"" + number +
-                  "\", which the host lacks");
-    total_kb += found->second;
+    if (index >= static_cast<int>(numbers.size()))
+      return Fail("row " + std::to_string(index) + " is selected of " +
+                  std::to_string(numbers.size()));
+    total_kb += sizes_.at(numbers[static_cast<std::size_t>(index)]);
   }
   if (s.enabled.at(ui::kActionExport) != (total_kb > 0)) {
     return Fail(std::string("ダビング is ") + (total_kb > 0 ? "disabled" : "enabled") + " with " +
