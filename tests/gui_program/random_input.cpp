@@ -875,6 +875,7 @@ int Tester::Run() {
   const auto started = Clock::now();
   bool ok = Prepare();
   while (ok && event_ < options_.events) {
+    const long thousands_before = event_ / 1000;
     const int burst = 1 + random_.Below(kLongestBurst);
     for (int i = 0; i < burst && event_ < options_.events; ++i) {
       const Event e = NextEvent(random_);
@@ -892,6 +893,12 @@ int Tester::Run() {
     }
     ++bursts_;
     ok = Check();
+    // A long run tells how far it has come, once every thousand events.
+    if (ok && event_ / 1000 > thousands_before && event_ < options_.events) {
+      std::printf("random-input: %ld events, slowest answer so far %.0f ms\n", event_,
+                  slowest_answer_ms_);
+      std::fflush(stdout);
+    }
   }
   ok = ok && Finish();
   if (!out_.empty()) CountAndRemoveOutputs();
