@@ -747,7 +747,18 @@ bool Tester::Check() {
     const bool settled = again == s || job || i >= 40;
     s = std::move(again);
     if (settled && s.enabled.at(ui::kButtonFolder)) break;
-    if (Clock::now() - loading_since > kLongestLoad) return Fail("a load has not ended in 30 s");
+    if (Clock::now() - loading_since > kLongestLoad) {
+      // The report shows the window as it is now, and any dialog that holds the load up.
+      last_ = s;
+      std::string held;
+      for (HWND box : target_->OwnWindows([this](HWND w) { return w != target_->main(); })) {
+        wchar_t caption[128] = {};
+        GetWindowTextW(box, caption, 128);
+        held += " \"" + Utf8(caption) + "\"";
+      }
+      return Fail("a load has not ended in 30 s" +
+                  (held.empty() ? std::string() : "; other windows of the program:" + held));
+    }
   }
   last_ = s;
   AnswerBoxes();
