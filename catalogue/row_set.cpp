@@ -64,6 +64,9 @@ bool RowSet::contains(RowId id) const {
   return std::binary_search(ids_.begin(), ids_.end(), id);
 }
 
+// Sorts the tail and merges it into the head, in time linear in the whole set. A caller that
+// reads after every unordered insertion pays that each time, no more than an array kept in
+// order on every insertion would; the batches read only after their last insertion.
 void RowSet::Order() const {
   if (ordered_ == ids_.size()) return;
   const auto head = static_cast<std::ptrdiff_t>(ordered_);
