@@ -4,18 +4,15 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "catalogue/row_id.h"
+#include "catalogue/row_set.h"
 #include "platform/datetime.h"
 
 namespace capsdub {
-
-// Identity of a catalogue row: a counter assigned when the row is added, so it records the
-// order in which the scan added the rows.
-using RowId = std::uint64_t;
 
 struct CatalogueRow {  // Table1
   RowId id = 0;
@@ -127,7 +124,7 @@ struct Catalogue {
 
   std::string SortField = "FileDateTime";
   int SortMarker = 1;                    // 1 = descending, otherwise ascending
-  std::set<RowId> Selection;             // walked in ascending identity = scan order
+  RowSet Selection;                      // walked in ascending identity = scan order
   std::optional<RowId> CurrentRow;       // the row shown in the memo pane
   std::optional<RowId> SelectionAnchor;  // start of a Shift-click range
 };

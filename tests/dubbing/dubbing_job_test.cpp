@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 #include "catalogue/scan.h"
 #include "dubbing/dub_utils.h"
@@ -56,7 +55,7 @@ class DubbingJobTest : public ::testing::Test {
             testing::AddRow(window_.table, "0003", "Gamma", 2)};
     auto& rows = window_.table.Table1.mutable_rows();
     std::reverse(rows.begin(), rows.end());
-    window_.table.Selection = std::set<RowId>(ids_.begin(), ids_.end());
+    window_.table.Selection = RowSet(ids_.begin(), ids_.end());
   }
   void TearDown() override {
     platform::testing::ResetFaults();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
 #include "catalogue/display_format.h"
 #include "catalogue/sort.h"
@@ -243,12 +244,11 @@ void CatalogueGrid::SelectExactly(int from, int to) {
   if (count == 0) return;
   const int low = std::clamp(std::min(from, to), 0, count - 1);
   const int high = std::clamp(std::max(from, to), 0, count - 1);
-  // The identities of the range in ascending order make the set in one linear pass.
+  // The identities of the range, gathered into one array that the set orders in place.
   std::vector<RowId> ids;
   ids.reserve(static_cast<std::size_t>(high - low + 1));
   for (int i = low; i <= high; ++i) ids.push_back(rows[static_cast<std::size_t>(i)].id);
-  std::sort(ids.begin(), ids.end());
-  ChangeSelection([&] { catalogue_.Selection = std::set<RowId>(ids.begin(), ids.end()); });
+  ChangeSelection([&] { catalogue_.Selection = RowSet(std::move(ids)); });
 }
 
 void CatalogueGrid::SetCurrentIndex(int index) {
