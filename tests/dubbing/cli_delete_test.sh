@@ -36,9 +36,12 @@ else
     fail "sample host not written"
 fi
 
-listed() { run "$cli" list --host "$host" "${drives[@]}" --tsv 2>/dev/null | tail -n +2 | cut -f1; }
+listed() {
+  run "$cli" list --host "$host" "${drives[@]}" --tsv 2>"$work/list.err" | tail -n +2 | cut -f1
+}
 mapfile -t before < <(listed)
-[[ ${#before[@]} -ge 3 ]] || fail "fewer than three capsules listed"
+[[ ${#before[@]} -ge 3 ]] ||
+  fail "fewer than three capsules listed in $host: $(cat "$work/list.err"; ls -R "$work/D" | head)"
 numbers=("${before[0]}" "${before[1]}")
 
 text=$(run "$cli" dub --host "$host" "${drives[@]}" --to "$out" --delete "${numbers[@]}" 2>&1)
