@@ -499,6 +499,7 @@ class Tester {
   bool Prepare();
   void Execute(const Event& e);
   // The checks after a burst; false (with the reason in failure_) when one fails.
+  bool Alive();  // the program runs, started no crash handler and has its window
   bool Check();
   bool CheckIdle(const Snapshot& s, const std::vector<std::string>& numbers);
   void AnswerBoxes();
@@ -711,8 +712,7 @@ void Tester::CountAndRemoveOutputs() {
   }
 }
 
-bool Tester::Check() {
-  if (!failure_.empty()) return false;
+bool Tester::Alive() {
   if (WaitForSingleObject(program_->handle(), 0) != WAIT_TIMEOUT) {
     DWORD code = 0;
     GetExitCodeProcess(program_->handle(), &code);
@@ -722,6 +722,12 @@ bool Tester::Check() {
   }
   for (DWORD id : CrashHandlers())
     if (!crash_handlers_at_start_.count(id)) return Fail("a crash handler started");
+  if (!IsWindow(target_->main())) return Fail("the main window is gone");
+  return true;
+}
+
+bool Tester::Check() {
+  if (!failure_.empty() || !Alive()) return false;
   const auto asked = Clock::now();
   DWORD_PTR answer = 0;
   if (!SendMessageTimeoutW(target_->main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimitMs,
@@ -740,6 +746,12 @@ bool Tester::Check() {
   const auto loading_since = Clock::now();
   for (int i = 0;; ++i) {
     Sleep(50);
+    // The input of the burst is handled meanwhile: an end, a crash or a hang it causes is
+    // reported as what it is, not as a load that does not end.
+    if (!Alive()) return false;
+    if (!SendMessageTimeoutW(target_->main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimitMs,
+                             &answer))
+      return Fail("the program did not answer a message within 2 s");
     Snapshot again = target_->Take();
     // A running job changes the status line all the time: its state is checked once two looks
     // agree on the controls (one look may fall across the job's end).
