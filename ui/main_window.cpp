@@ -662,6 +662,7 @@ void TForm1::SetCheckDelete(bool checked) {
 }
 
 void TForm1::SetIdleState(bool idle) {
+  const HWND focus = GetFocus();
   toolbar_.EnableButton(kActionExport, idle);
   toolbar_.EnableButton(kActionPause, !idle);
   toolbar_.EnableButton(kActionSTOP, !idle);
@@ -669,7 +670,24 @@ void TForm1::SetIdleState(bool idle) {
   EnableWindow(grid_.hwnd(), idle);
   EnableWindow(Control(kPathReelKeeper), idle);
   EnableWindow(Control(kPathMPEGSave), idle);
+  // A control that a job disables loses the keyboard, and a window without a focus gets its keys
+  // as system keys (Shift+Escape opens its system menu). The window holds the keyboard while
+  // the job runs and gives it back to that control when the job ends.
+  if (!idle && focus != nullptr && IsChild(hwnd_, focus) && !ControlUsable(focus)) {
+    focus_before_job_ = focus;
+    SetFocus(hwnd_);
+  } else if (idle && focus_before_job_ != nullptr) {
+    if (GetFocus() == hwnd_ && IsWindow(focus_before_job_) && ControlUsable(focus_before_job_))
+      SetFocus(focus_before_job_);
+    focus_before_job_ = nullptr;
+  }
   YieldToUi();
+}
+
+bool TForm1::ControlUsable(HWND control) const {
+  for (HWND w = control; w != nullptr && w != hwnd_; w = GetParent(w))
+    if (!IsWindowEnabled(w)) return false;
+  return true;
 }
 
 void TForm1::SetPauseCaption(std::string_view caption) {

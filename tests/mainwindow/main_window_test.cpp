@@ -250,7 +250,10 @@ TEST_F(MainWindowTest, SelectionLineAgainstFreeSpaceAndTheDubButton) {
 
 TEST_F(MainWindowTest, IdleStateSwitchesTheJobControls) {
   Start();
+  SetFocus(list());
   form_->SetIdleState(false);
+  // The window holds the keyboard while the grid is disabled, and gives it back after the job.
+  EXPECT_EQ(GetFocus(), form_->hwnd());
   EXPECT_FALSE(form_->ActionEnabled(ui::kActionExport));
   EXPECT_TRUE(form_->ActionEnabled(ui::kActionPause));
   EXPECT_TRUE(form_->ActionEnabled(ui::kActionSTOP));
@@ -264,6 +267,7 @@ TEST_F(MainWindowTest, IdleStateSwitchesTheJobControls) {
   EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
   EXPECT_FALSE(form_->ActionEnabled(ui::kActionPause));
   EXPECT_TRUE(IsWindowEnabled(list()));
+  EXPECT_EQ(GetFocus(), list());
   // "削除する" stays disabled without KAP.dll.
   EXPECT_FALSE(IsWindowEnabled(form_->Control(ui::kCheckDelete)));
 }
