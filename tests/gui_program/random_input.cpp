@@ -11,7 +11,10 @@
 // ダビング started, and that a job ends. A failure prints the seed and the event number; the
 // same seed replays the same stream of input.
 //
-//   gui_random_input [--seed N] [--events N] [--rows N] [--verbose]
+//   gui_random_input [--seed N] [--events N] [--rows N] [--from N] [--verbose]
+//
+// --from N draws the events before event N without sending them: a failure late in a long run
+// is approached in seconds, from a window in another state than the long run's.
 //
 // The program reads the other process's list view, toolbar and status bar through memory it
 // allocates there, so it must have CapsDub.exe's bitness (both come from the same build).
@@ -62,6 +65,7 @@ struct Options {
   std::uint64_t seed = 1;
   long events = 300;
   int rows = 60;
+  long from = 1;  // the first event sent
   bool verbose = false;
 };
 
@@ -887,8 +891,10 @@ int Tester::Report() {
     if (last_.enabled[c.id]) std::printf(" %s", c.name);
   std::printf("\n%zu rows selected; the last events:\n", last_.selected.size());
   for (const std::string& e : recent_) std::printf("  %s\n", e.c_str());
-  std::printf("replay: gui_random_input --seed %llu --events %ld --rows %d\n",
+  std::printf("replay: gui_random_input --seed %llu --events %ld --rows %d",
               static_cast<unsigned long long>(options_.seed), event_, options_.rows);
+  if (options_.from > 1) std::printf(" --from %ld", options_.from);
+  std::printf("\n");
   return 1;
 }
 
@@ -903,6 +909,7 @@ int Tester::Run() {
     for (int i = 0; i < burst && event_ < options_.events; ++i) {
       const Event e = NextEvent(random_);
       ++event_;
+      if (event_ < options_.from) continue;
       const std::string told = std::to_string(event_) + ": " + Describe(e);
       if (options_.verbose) std::printf("%s\n", told.c_str());
       recent_.push_back(told);
@@ -915,9 +922,10 @@ int Tester::Run() {
       if (!failure_.empty()) break;
     }
     ++bursts_;
-    ok = Check();
+    ok = event_ < options_.from || Check();
     // A long run tells how far it has come, once every thousand events.
-    if (ok && event_ / 1000 > thousands_before && event_ < options_.events) {
+    if (ok && event_ / 1000 > thousands_before && event_ >= options_.from &&
+        event_ < options_.events) {
       std::printf("random-input: %ld events, slowest answer so far %.0f ms\n", event_,
                   slowest_answer_ms_);
       std::fflush(stdout);
@@ -956,11 +964,14 @@ int main(int argc, char** argv) {
       options.events = std::strtol(argv[++i], nullptr, 10);
     } else if (arg == "--rows" && has_value) {
       options.rows = std::max(12, std::atoi(argv[++i]));
+    } else if (arg == "--from" && has_value) {
+      options.from = std::strtol(argv[++i], nullptr, 10);
     } else if (arg == "--verbose") {
       options.verbose = true;
     } else {
       std::fprintf(stderr,
-                   "usage: gui_random_input [--seed N] [--events N] [--rows N] [--verbose]\n");
+                   "usage: gui_random_input [--seed N] [--events N] [--rows N] [--from N] "
+                   "[--verbose]\n");
       return 2;
     }
   }
