@@ -504,6 +504,10 @@ class Tester {
   void Execute(const Event& e);
   // The checks after a burst; false (with the reason in failure_) when one fails.
   bool Alive();  // the program runs, started no crash handler and has its window
+  // A message not answered: what ended meanwhile, or else the silence itself.
+  bool NotAnswered() {
+    return Alive() ? Fail("the program did not answer a message within 2 s") : false;
+  }
   bool Check();
   bool CheckIdle(const Snapshot& s, const std::vector<std::string>& numbers);
   void AnswerBoxes();
@@ -736,7 +740,7 @@ bool Tester::Check() {
   DWORD_PTR answer = 0;
   if (!SendMessageTimeoutW(target_->main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimitMs,
                            &answer))
-    return Fail("the program did not answer a message within 2 s");
+    return NotAnswered();
   const double answer_ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
   if (options_.verbose) std::printf("  answered in %.0f ms\n", answer_ms);
   if (answer_ms > slowest_answer_ms_) {
@@ -755,7 +759,7 @@ bool Tester::Check() {
     if (!Alive()) return false;
     if (!SendMessageTimeoutW(target_->main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimitMs,
                              &answer))
-      return Fail("the program did not answer a message within 2 s");
+      return NotAnswered();
     Snapshot again = target_->Take();
     // A running job changes the status line all the time: its state is checked once two looks
     // agree on the controls (one look may fall across the job's end).
