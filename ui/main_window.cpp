@@ -439,12 +439,22 @@ bool TForm1::OnMessage(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
       return true;
     }
     case WM_ACTIVATE:
-      if (LOWORD(w) != WA_INACTIVE && !activate_posted_) {
+      if (LOWORD(w) == WA_INACTIVE) {
+        // The control with the keyboard gets it back when the window is active again (after a
+        // message box, the About box or another program), as in a dialog.
+        if (const HWND focus = GetFocus(); focus != nullptr && IsChild(hwnd_, focus))
+          saved_focus_ = focus;
+        return false;
+      }
+      if (!activate_posted_) {
         // The load runs from the queue, not inside the activation that ShowWindow sends.
         activate_posted_ = true;
         PostMessageW(hwnd_, kActivateMessage, 0, 0);
       }
-      return false;
+      if (HIWORD(w) != 0 || !ControlUsable(saved_focus_)) return false;
+      SetFocus(saved_focus_);
+      result = 0;
+      return true;
     case kActivateMessage:
       if (events_ != nullptr) Run([&] { events_->FormActivate(); });
       result = 0;
@@ -674,18 +684,17 @@ void TForm1::SetIdleState(bool idle) {
   // as system keys (Shift+Escape opens its system menu). The window holds the keyboard while
   // the job runs and gives it back to that control when the job ends.
   if (!idle && focus != nullptr && IsChild(hwnd_, focus) && !ControlUsable(focus)) {
-    focus_before_job_ = focus;
+    saved_focus_ = focus;
     SetFocus(hwnd_);
-  } else if (idle && focus_before_job_ != nullptr) {
-    if (GetFocus() == hwnd_ && IsWindow(focus_before_job_) && ControlUsable(focus_before_job_))
-      SetFocus(focus_before_job_);
-    focus_before_job_ = nullptr;
+  } else if (idle && GetFocus() == hwnd_ && ControlUsable(saved_focus_)) {
+    SetFocus(saved_focus_);
   }
   YieldToUi();
 }
 
 bool TForm1::ControlUsable(HWND control) const {
-  for (HWND w = control; w != nullptr && w != hwnd_; w = GetParent(w))
+  if (control == nullptr || !IsWindow(control) || !IsChild(hwnd_, control)) return false;
+  for (HWND w = control; w != hwnd_; w = GetParent(w))
     if (!IsWindowEnabled(w)) return false;
   return true;
 }

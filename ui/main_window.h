@@ -176,7 +176,7 @@ class TForm1 : public win32::Window, public MainWindowPort {
   void Run(Handler&& handler);
   void DestroyWhenIdle();
   void SplitterDrag(int dy);
-  // Whether a control and the controls it lies in are enabled.
+  // Whether a control of this window exists, and it and the controls it lies in are enabled.
   bool ControlUsable(HWND control) const;
 
   Catalogue catalogue_;
@@ -213,7 +213,8 @@ class TForm1 : public win32::Window, public MainWindowPort {
   bool destroying_ = false;
   int running_ = 0;  // event handlers on the stack
   bool activate_posted_ = false;
-  HWND focus_before_job_ = nullptr;  // the control a job took the keyboard from
+  // The control to give the keyboard back to after a job, or when the window is active again.
+  HWND saved_focus_ = nullptr;
 };
 
 }  // namespace capsdub::ui

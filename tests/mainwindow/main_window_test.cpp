@@ -35,6 +35,7 @@ namespace {
 using testing::CloseBoxes;
 using testing::g_boxes_closed;
 using testing::MainWindowTest;
+using testing::OwnMessageBox;
 using testing::Pump;
 using testing::PumpUntil;
 using testing::ScratchFolder;
@@ -267,6 +268,14 @@ TEST_F(MainWindowTest, IdleStateSwitchesTheJobControls) {
   EXPECT_TRUE(form_->ActionEnabled(ui::kActionExport));
   EXPECT_FALSE(form_->ActionEnabled(ui::kActionPause));
   EXPECT_TRUE(IsWindowEnabled(list()));
+  EXPECT_EQ(GetFocus(), list());
+  // So does a box that took the activation, once it closes.
+  ui::MessageBoxWindow::ShowNoWait(form_->hwnd(), L"box", L"box", ui::BoxIcon::kNone);
+  ASSERT_NE(OwnMessageBox(), nullptr);
+  SetActiveWindow(OwnMessageBox());
+  EXPECT_NE(GetFocus(), list());
+  PostMessageW(OwnMessageBox(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([] { return OwnMessageBox() == nullptr; }));
   EXPECT_EQ(GetFocus(), list());
   // "削除する" stays disabled without KAP.dll.
   EXPECT_FALSE(IsWindowEnabled(form_->Control(ui::kCheckDelete)));
