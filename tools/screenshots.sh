@@ -27,11 +27,14 @@ session() {
 }
 work=$top/sample/gui
 rm -rf "$work"
-mkdir -p "$work/D" "$work/out" docs
+mkdir -p "$work/D" "$work/E/Video" docs
 # The program's default host folder is D:\Reel Keeper\: drive D names the sample data while
-# the screenshots are taken.
+# the screenshots are taken, and drive E the save folder (E:\Video\, as a user would have it,
+# rather than a path into this checkout).
 saved_d=$(readlink "$WINEPREFIX/dosdevices/d:" 2>/dev/null || true)
+saved_e=$(readlink "$WINEPREFIX/dosdevices/e:" 2>/dev/null || true)
 ln -sfn "$work/D" "$WINEPREFIX/dosdevices/d:"
+ln -sfn "$work/E" "$WINEPREFIX/dosdevices/e:"
 # The window starts from its design-time settings (no save folder typed before), whatever an
 # earlier run or the user left in CapsDub.INI; that file comes back at the end.
 ini="$WINEPREFIX/drive_c/windows/CapsDub.INI"
@@ -42,8 +45,9 @@ rm -f "$ini"
 big=$top/sample/gui-dub
 restore() {
   wineserver -k 2>/dev/null || true
-  rm -f "$WINEPREFIX/dosdevices/d:"
+  rm -f "$WINEPREFIX/dosdevices/d:" "$WINEPREFIX/dosdevices/e:"
   [ -z "$saved_d" ] || ln -s "$saved_d" "$WINEPREFIX/dosdevices/d:"
+  [ -z "$saved_e" ] || ln -s "$saved_e" "$WINEPREFIX/dosdevices/e:"
   rm -f "$ini"
   if $have_ini; then cp "$ini_saved" "$ini"; fi
   rm -f "$ini_saved"
@@ -83,23 +87,22 @@ session
 wait || true
 
 # The batch: the three newest capsules into the save folder; the window closes after 5 s.
-out=$(run winepath -w "$work/out" | tr -d '\r')
-run "$bin/app/gui/CapsDub.exe" "$out" /c:3 &
+run "$bin/app/gui/CapsDub.exe" 'E:\Video\' /c:3 &
 sleep 4
 shot docs/batch-dub.png
 wait || true
-ls "$work/out"
+ls "$work/E/Video"
 
 # A dub in progress: five large capsules (about 470 MB) on drive D, all selected, the save
 # folder typed, ダビング clicked; the screen is grabbed until the progress bar stands between
 # a sixth and seven eighths of its length (blue at x 120, still white at x 600 of the shot).
 rm -rf "$big"
-mkdir -p "$big/D" "$big/out"
+mkdir -p "$big/D" "$big/E/Video"
 ln -sfn "$big/D" "$WINEPREFIX/dosdevices/d:"
+ln -sfn "$big/E" "$WINEPREFIX/dosdevices/e:"
 session
 run "$bin/tools/samplegen/rk-samplegen.exe" --out 'D:\Reel Keeper\' --seed 3 --capsules 5 \
   --large --plain >/dev/null
-big_out=$(run winepath -w "$big/out" | tr -d '\r')
 rm -f "$ini"
 run "$bin/app/gui/CapsDub.exe" &
 sleep 6
@@ -109,7 +112,7 @@ xdotool keydown shift mousemove 400 293 click 1 keyup shift
 sleep 0.5
 xdotool mousemove 480 180 click 1
 sleep 0.3
-xdotool type --delay 20 "$big_out"
+xdotool type --delay 20 'E:\Video\'
 sleep 0.5
 bar() { convert "$1" -format "%[pixel:p{$2,468}]" info:; }
 blue='srgb(48,150,250)'
