@@ -442,8 +442,7 @@ bool TForm1::OnMessage(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
       if (LOWORD(w) == WA_INACTIVE) {
         // The control with the keyboard gets it back when the window is active again (after a
         // message box, the About box or another program), as in a dialog.
-        if (const HWND focus = GetFocus(); focus != nullptr && IsChild(hwnd_, focus))
-          saved_focus_ = focus;
+        if (const HWND focus = GetFocus(); IsChild(hwnd_, focus)) saved_focus_ = focus;
         return false;
       }
       if (!activate_posted_) {
@@ -683,7 +682,7 @@ void TForm1::SetIdleState(bool idle) {
   // A control that a job disables loses the keyboard, and a window without a focus gets its keys
   // as system keys (Shift+Escape opens its system menu). The window holds the keyboard while
   // the job runs and gives it back to that control when the job ends.
-  if (!idle && focus != nullptr && IsChild(hwnd_, focus) && !ControlUsable(focus)) {
+  if (!idle && IsChild(hwnd_, focus) && !ControlUsable(focus)) {
     saved_focus_ = focus;
     SetFocus(hwnd_);
   } else if (idle && GetFocus() == hwnd_ && ControlUsable(saved_focus_)) {
@@ -693,7 +692,7 @@ void TForm1::SetIdleState(bool idle) {
 }
 
 bool TForm1::ControlUsable(HWND control) const {
-  if (control == nullptr || !IsWindow(control) || !IsChild(hwnd_, control)) return false;
+  if (!IsChild(hwnd_, control)) return false;
   for (HWND w = control; w != hwnd_; w = GetParent(w))
     if (!IsWindowEnabled(w)) return false;
   return true;

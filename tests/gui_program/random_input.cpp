@@ -504,10 +504,9 @@ class Tester {
   void Execute(const Event& e);
   // The checks after a burst; false (with the reason in failure_) when one fails.
   bool Alive();  // the program runs, started no crash handler and has its window
-  // A message not answered: what ended meanwhile, or else the silence itself.
-  bool NotAnswered() {
-    return Alive() ? Fail("the program did not answer a message within 2 s") : false;
-  }
+  // Alive, and answers a message within 2 s; a message left unanswered because the program
+  // or its window ended meanwhile is reported as that end. `ms` gets the time the answer took.
+  bool Answers(double* ms = nullptr);
   bool Check();
   bool CheckIdle(const Snapshot& s, const std::vector<std::string>& numbers);
   void AnswerBoxes();
@@ -734,14 +733,23 @@ bool Tester::Alive() {
   return true;
 }
 
-bool Tester::Check() {
-  if (!failure_.empty() || !Alive()) return false;
+bool Tester::Answers(double* ms) {
+  if (!Alive()) return false;
   const auto asked = Clock::now();
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutW(target_->main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimitMs,
-                           &answer))
-    return NotAnswered();
-  const double answer_ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+  if (SendMessageTimeoutW(target_->main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimitMs,
+                          &answer)) {
+    if (ms != nullptr)
+      *ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+    return true;
+  }
+  return Alive() ? Fail("the program did not answer a message within 2 s") : false;
+}
+
+bool Tester::Check() {
+  if (!failure_.empty()) return false;
+  double answer_ms = 0;
+  if (!Answers(&answer_ms)) return false;
   if (options_.verbose) std::printf("  answered in %.0f ms\n", answer_ms);
   if (answer_ms > slowest_answer_ms_) {
     slowest_answer_ms_ = answer_ms;
@@ -756,10 +764,7 @@ bool Tester::Check() {
     Sleep(50);
     // The input of the burst is handled meanwhile: an end, a crash or a hang it causes is
     // reported as what it is, not as a load that does not end.
-    if (!Alive()) return false;
-    if (!SendMessageTimeoutW(target_->main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimitMs,
-                             &answer))
-      return NotAnswered();
+    if (!Answers()) return false;
     Snapshot again = target_->Take();
     // A running job changes the status line all the time: its state is checked once two looks
     // agree on the controls (one look may fall across the job's end).
