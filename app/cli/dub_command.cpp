@@ -4,6 +4,8 @@
 #include <exception>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/cli/cli_options.h"
@@ -106,17 +108,17 @@ int RunDub(const std::vector<std::string>& args) {
     return kExitFailed;
   }
 
+  // Each number names the first row the scan found with it; one index of the rows serves every
+  // number, however many the command line gives.
+  std::unordered_map<std::string_view, RowId> first_row;
+  for (const CatalogueRow& row : catalogue.Table1.rows()) first_row.emplace(row.FileName, row.id);
   std::set<std::string> unknown;
   for (const std::string& number : numbers) {
-    bool found = false;
-    for (const CatalogueRow& row : catalogue.Table1.rows()) {
-      if (row.FileName == number) {
-        catalogue.Selection.insert(row.id);
-        found = true;
-        break;
-      }
+    if (const auto found = first_row.find(number); found != first_row.end()) {
+      catalogue.Selection.insert(found->second);
+    } else {
+      unknown.insert(number);
     }
-    if (!found) unknown.insert(number);
   }
   for (const std::string& number : unknown) {
     PrintErr("capsdub-cli dub: no capsule " + number + " in the catalogue\n");
