@@ -124,14 +124,23 @@ for large in $counts; do
   ((large > small)) || continue
   echo
   echo "== single inputs: $large capsules against $small (goal: at most 1.5 times) =="
-  printf '| %-12s | %12s | %12s | %6s | %s\n' input "$small" "$large" ratio goal
-  printf '|%s|%s|%s|%s|%s\n' -------------- -------------- -------------- -------- ------
+  printf '| %-18s | %12s | %12s | %6s | %s\n' input "$small" "$large" ratio goal
+  printf '|%s|%s|%s|%s|%s\n' -------------------- -------------- -------------- -------- ------
   for name in plain_click page_down page_up down_arrow home end escape; do
     a=${input_ms["$small $name"]:-0} b=${input_ms["$large $name"]:-0}
     r=$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.3f", (a > 0 ? b / a : 0) }')
     awk -v n="$name" -v a="$a" -v b="$b" -v r="$r" 'BEGIN {
-      printf "| %-12s | %9.2f ms | %9.2f ms | %6.2f | %s\n", n, a, b, r, (r <= 1.5 ? "met" : "NOT met") }'
+      printf "| %-18s | %9.2f ms | %9.2f ms | %6.2f | %s\n", n, a, b, r, (r <= 1.5 ? "met" : "NOT met") }'
     goal "$name: against $small capsules" "$large" "$r" 1.5
+  done
+  # What a title click costs besides its sort (one repaint, the scroll to the current row, the
+  # header's markers, the selection line): shown, not a goal. It is the part of a title click the
+  # window owns, and like the inputs above it should not grow with the rows.
+  for name in title_Title title_FileSize title_FileDateTime title_Channel; do
+    a=${input_ms["$small $name"]:-0} b=${input_ms["$large $name"]:-0}
+    awk -v n="$name" -v a="$a" -v b="$b" 'BEGIN {
+      printf "| %-18s | %9.2f ms | %9.2f ms | %6.2f | (the click less its sort; no limit)\n", n, a, b,
+        (a > 0 ? b / a : 0) }'
   done
 done
 
